@@ -1,0 +1,25 @@
+// Whole-file writes that never leave a half-written file behind: the content
+// goes to a temporary file in the same folder, is flushed to disk, and replaces
+// the target with rename(2), which is atomic on POSIX file systems.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tirk {
+
+/// Result of a file operation: ok, or a message naming the file and the problem.
+struct FileResult {
+    bool ok = true;
+    std::string error;  ///< "<path>: <what went wrong>" when !ok
+    explicit operator bool() const { return ok; }
+};
+
+/// Replaces `path` with `content` atomically. Creates missing parent folders.
+/// On failure the old file (if any) is untouched and no temporary file remains.
+FileResult WriteFileAtomic(const std::string& path, std::string_view content);
+
+/// Reads a whole file. On failure `error` names the file and the reason.
+FileResult ReadWholeFile(const std::string& path, std::string& content);
+
+}  // namespace tirk
