@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Start-up benchmark: time from process start to a visible window, and resident
+# memory once the window is up, for `tirk --emulate` and for a minimal Qt
+# Widgets program, measured alternately in the same run under one Xvfb.
+# Targets: tirk within 1.5x of the minimal program's start time, under 80 MB.
+# Usage: bench/startup.sh [runs]   (needs a build in build/)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-5}
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1600x1000x24" dbus-run-session -- bash "$0" "$@"
+fi
+bin=build/bin
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Prints "<ms to visible window> <RSS kB>" for one start of the command.
+measure() {
+  local title=$1; shift
+  local start end pid rss
+  start=$(date +%s%N)
+  XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data "$@" >/dev/null 2>&1 &
+  pid=$!
+  until xdotool search --onlyvisible --name "^${title}\$" >/dev/null 2>&1; do
+    if ! kill -0 "$pid" 2>/dev/null; then echo "fail 0"; return; fi
+    sleep 0.005
+  done
+  end=$(date +%s%N)
+  sleep 1
+  rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  echo "$(( (end - start) / 1000000 )) $rss"
+}
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+: > "$work/tirk"; : > "$work/qt"
+for _ in $(seq 1 "$runs"); do
+  measure "Minimal Qt" "$bin/tirk-bench-minimal-qt" >> "$work/qt"
+  measure "Vorpaline TIRK" "$bin/tirk" --emulate >> "$work/tirk"
+done
+qt_ms=$(cut -d' ' -f1 "$work/qt" | median); qt_rss=$(cut -d' ' -f2 "$work/qt" | median)
+t_ms=$(cut -d' ' -f1 "$work/tirk" | median); t_rss=$(cut -d' ' -f2 "$work/tirk" | median)
+ratio=$(awk -v a="$t_ms" -v b="$qt_ms" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
+printf '%-22s %10s %10s\n' program "start ms" "RSS MB"
+printf '%-22s %10s %10.1f\n' "minimal Qt Widgets" "$qt_ms" "$(awk -v k="$qt_rss" 'BEGIN{print k/1024}')"
+printf '%-22s %10s %10.1f\n' "tirk --emulate" "$t_ms" "$(awk -v k="$t_rss" 'BEGIN{print k/1024}')"
+echo "start-time ratio: $ratio (target <= 1.5); tirk RSS target < 80 MB (medians of $runs runs)"

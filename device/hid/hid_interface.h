@@ -1,0 +1,133 @@
+// CHidInterface: one opened HID top-level collection (one interface path), the
+// only place where the program touches HID hardware. It lists the interface
+// paths, opens one with chosen access, exposes the collection's identity and
+// report layout, reads and writes whole reports (report id in byte 0) with a
+// time-out that Close or Reopen on another thread cuts short, and decodes input
+// reports into its data item table.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "device/hid/hid_backend.h"
+#include "device/hid/hid_path.h"
+#include "device/hid/hid_report_layout.h"
+
+class CHidInterface {
+public:
+    /// Uses the hidraw backend over $TIRK_HID_ROOT (or "/").
+    CHidInterface();
+    /// Uses `backend` (shared; it must outlive nothing in particular).
+    explicit CHidInterface(std::shared_ptr<tirk::hid::HidBackend> backend);
+    /// Destroy: as Close, then frees the path list.
+    ~CHidInterface();
+    CHidInterface(const CHidInterface&) = delete;
+    CHidInterface& operator=(const CHidInterface&) = delete;
+
+    // --- enumeration (independent of the open state) ---
+
+    /// Resets the cursor and collects one path per top-level collection of every
+    /// present node. False (and no paths) when a present node cannot be read; a
+    /// node that vanishes meanwhile or whose descriptor is malformed is skipped.
+    bool Enumerate();
+    /// The path at the cursor, advancing it; null after the last one or with no
+    /// list. The text stays owned by this object until Enumerate or FreePaths.
+    const char* NextPath();
+    /// Number of paths of the last Enumerate.
+    size_t PathCount() const { return paths_.size(); }
+    /// Releases the path list.
+    void FreePaths();
+
+    // --- open state ---
+
+    /// Stores the options and the path, then Reopen(). `overlapped` and
+    /// `shareReadOnly` are kept for callers; on Linux every transfer can time
+    /// out and be cancelled, and hidraw has no share modes. With neither read
+    /// nor write the open only proves the device is present.
+    bool Open(const std::string& path, bool wantRead, bool wantWrite, bool overlapped,
+              bool shareReadOnly);
+    /// Cancels any waiting transfer, closes, and opens the stored path again,
+    /// loading identity and layout. False (and closed) on any failure; LastError()
+    /// then says why.
+    bool Reopen();
+    /// Cancels a waiting Read/Write (it returns false at once), waits until it
+    /// has left, releases the report tables and closes the node. Safe from any thread.
+    void Close();
+    bool IsOpen() const;
+
+    /// Waits up to `timeoutMs` (-1: forever) for one input report of this
+    /// collection and copies it, report id in byte 0 (0 when the descriptor has
+    /// no ids), zero-padded to the input report length, into `buffer`. Reports of
+    /// other collections are dropped while the time-out runs. False with
+    /// `transferred` 0 on time-out, cancel, a gone device or any error.
+    bool Read(uint8_t* buffer, uint32_t length, uint32_t& transferred, int timeoutMs);
+    /// Sends one output report, report id in byte 0. `transferred` is `length`
+    /// on success, else 0.
+    bool Write(const uint8_t* buffer, uint32_t length, uint32_t& transferred, int timeoutMs);
+
+    /// Decodes an input report into the input data items of its report id (see
+    /// HidReportLayout::ParseInputReport); returns an HidP status value.
+    uint32_t ParseInputReport(const uint8_t* report, uint32_t length);
+
+    /// Loads identity-free layout of top-level collection `collectionIndex`
+    /// (0-based) from descriptor bytes, without any device; for tests and
+    /// fuzzing. Closes first. False with LastError() set on a bad descriptor.
+    bool LoadLayoutFromDescriptor(const uint8_t* descriptor, size_t size, int collectionIndex);
+
+    // --- identity after a successful open ---
+    uint16_t VendorId() const { return vendorId_; }
+    uint16_t ProductId() const { return productId_; }
+    uint16_t Version() const { return version_; }
+    uint16_t UsagePage() const { return layout_.UsagePage(); }
+    uint16_t Usage() const { return layout_.Usage(); }
+    /// Report byte lengths as Windows gives them (id byte included, +1 without ids).
+    uint32_t InputReportByteLength() const {
+        return layout_.ReportBytes(tirk::hid::ReportType::Input);
+    }
+    uint32_t OutputReportByteLength() const {
+        return layout_.ReportBytes(tirk::hid::ReportType::Output);
+    }
+    uint32_t FeatureReportByteLength() const {
+        return layout_.ReportBytes(tirk::hid::ReportType::Feature);
+    }
+    uint32_t InterfaceNumber() const { return interfaceNumber_; }
+    uint32_t CollectionNumber() const { return collectionNumber_; }
+    const std::string& Path() const { return path_; }
+    const std::string& LastError() const { return lastError_; }
+
+    /// The data item table of `type`; valid until Close/Reopen. Not to be used
+    /// while another thread closes the object.
+    std::vector<tirk::hid::HidDataItem>& DataItems(tirk::hid::ReportType type) {
+        return layout_.DataItems(type);
+    }
+    const tirk::hid::HidReportLayout& Layout() const { return layout_; }
+
+private:
+    std::shared_ptr<tirk::hid::HidConnection> BeginTransfer(bool& flag);
+    void EndTransfer(bool& flag);
+    void CloseLocked(std::unique_lock<std::mutex>& lock);
+    bool CopyAcceptedReport(const uint8_t* wire, size_t received, uint8_t* buffer, uint32_t length,
+                            uint32_t& transferred);
+
+    std::shared_ptr<tirk::hid::HidBackend> backend_;
+    std::vector<std::string> paths_;
+    size_t cursor_ = 0;
+
+    bool wantRead_ = false, wantWrite_ = false, overlapped_ = false, shareReadOnly_ = false;
+    std::string path_;
+    tirk::hid::HidReportLayout layout_;
+    uint16_t vendorId_ = 0, productId_ = 0, version_ = 0;
+    uint32_t interfaceNumber_ = 0, collectionNumber_ = 0;
+    std::string lastError_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable transferEnded_;
+    std::shared_ptr<tirk::hid::HidConnection> connection_;
+    bool reading_ = false;
+    bool writing_ = false;
+    std::vector<uint8_t> wireBuffer_;  // one read at a time uses it
+};

@@ -1,0 +1,138 @@
+#include "device/virtual/control_commands.h"
+
+#include <cctype>
+#include <cstdio>
+#include <vector>
+
+#include "device/virtual/virtual_hid_bus.h"
+
+namespace tirk::vbus {
+namespace {
+
+constexpr const char* kCommandList =
+    "commands: list, plug NAME, unplug NAME, counts NAME, dump NAME, clear NAME, "
+    "fault NAME [KIND [ARGS]], link NAME on|off, notify NAME CODE, "
+    "status NAME LEVEL STATE [PHONE], errors NAME, help";
+
+// Commands the device's firmware carries out (VirtualFirmware::Control).
+constexpr std::string_view kFirmwareCommands[] = {"link", "notify", "status", "errors"};
+
+std::vector<std::string_view> SplitWords(std::string_view line) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        size_t start = i;
+        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+std::string Error(const std::string& what) {
+    return "error: " + what;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+    std::string text;
+    char pair[4];
+    for (uint8_t b : bytes) {
+        std::snprintf(pair, sizeof pair, " %02X", b);
+        text += pair;
+    }
+    return text;
+}
+
+std::string ListDevices(VirtualHidBus& bus) {
+    std::string answer = "ok";
+    for (VirtualHidDevice* device : bus.Devices()) {
+        char identity[16];
+        std::snprintf(identity, sizeof identity, "%04x:%04x", device->spec().vendorId,
+                      device->spec().productId);
+        std::vector<std::string> nodes = device->NodeNames();
+        answer += "\n" + device->name() + (nodes.empty() ? " unplugged " : " plugged ") + identity;
+        for (const std::string& node : nodes) answer += " " + node;
+    }
+    return answer;
+}
+
+std::string Counts(VirtualHidDevice& device) {
+    std::string answer = "ok";
+    char line[32];
+    for (auto [code, count] : device.CommandCounts()) {
+        std::snprintf(line, sizeof line, "\n0x%02X %d", code, count);
+        answer += line;
+    }
+    return answer;
+}
+
+// Newest reports last; the oldest are left out when the answer would be too long.
+std::string Dump(VirtualHidDevice& device) {
+    std::vector<ReceivedReport> reports = device.Received();
+    std::vector<std::string> lines;
+    size_t length = 0;
+    for (auto it = reports.rbegin(); it != reports.rend() && length < kMaxControlAnswer; ++it) {
+        lines.push_back("\nmi" + std::to_string(it->interfaceNumber) + Hex(it->bytes));
+        length += lines.back().size();
+    }
+    std::string answer = "ok";
+    if (lines.size() < reports.size())
+        answer +=
+            "\n(" + std::to_string(reports.size() - lines.size()) + " older reports left out)";
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) answer += *it;
+    return answer;
+}
+
+std::string Fault(VirtualHidDevice& device, const std::vector<std::string_view>& words) {
+    if (words.size() > 2) {
+        FaultPlan plan;
+        std::string error;
+        if (!ParseFaultPlan({words.begin() + 2, words.end()}, &plan, &error)) return Error(error);
+        device.SetFault(plan);
+    }
+    return "ok\n" + DescribeFaultPlan(device.Fault());
+}
+
+// "notify mouse 1025" runs "notify 1025" in the mouse's firmware.
+std::string FirmwareCommand(VirtualHidDevice& device, const std::vector<std::string_view>& words) {
+    std::vector<std::string_view> firmwareWords = {words[0]};
+    firmwareWords.insert(firmwareWords.end(), words.begin() + 2, words.end());
+    std::string answer;
+    if (!device.FirmwareControl(firmwareWords, &answer)) return Error(device.name() + ": " + answer);
+    return "ok" + answer;
+}
+
+std::string DeviceCommand(VirtualHidBus& bus, const std::vector<std::string_view>& words) {
+    std::string_view command = words[0];
+    if (words.size() < 2) return Error(std::string(command) + " needs a device name");
+    std::string error;
+    if (command == "plug") return bus.Plug(words[1], &error) ? "ok" : Error(error);
+    if (command == "unplug") return bus.Unplug(words[1], &error) ? "ok" : Error(error);
+    VirtualHidDevice* device = bus.Find(words[1]);
+    if (device == nullptr) return Error(bus.UnknownDeviceText(words[1]));
+    if (command == "fault") return Fault(*device, words);
+    for (std::string_view known : kFirmwareCommands)
+        if (command == known) return FirmwareCommand(*device, words);
+    if (words.size() > 2) return Error(std::string(command) + " takes only a device name");
+    if (command == "counts") return Counts(*device);
+    if (command == "dump") return Dump(*device);
+    device->ClearReceived();
+    return "ok";
+}
+
+}  // namespace
+
+std::string ExecuteControlCommand(VirtualHidBus& bus, std::string_view line) {
+    std::vector<std::string_view> words = SplitWords(line);
+    if (words.empty()) return Error(std::string("empty command; ") + kCommandList);
+    std::string_view command = words[0];
+    if (command == "help") return std::string("ok\n") + kCommandList;
+    if (command == "list") return ListDevices(bus);
+    for (std::string_view known : {"plug", "unplug", "counts", "dump", "clear", "fault"})
+        if (command == known) return DeviceCommand(bus, words);
+    for (std::string_view known : kFirmwareCommands)
+        if (command == known) return DeviceCommand(bus, words);
+    return Error("unknown command \"" + std::string(command) + "\"; " + kCommandList);
+}
+
+}  // namespace tirk::vbus

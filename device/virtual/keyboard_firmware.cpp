@@ -1,0 +1,115 @@
+#include "device/virtual/keyboard_firmware.h"
+
+#include <algorithm>
+
+namespace tirk::vbus {
+namespace {
+
+struct KeyCode {
+    uint8_t kind, modifier, usage;
+};
+
+// The keys in the keyboard's own scan order: the top strip (media keys, the two
+// lighting keys) first, then the main block row by row, navigation and keypad
+// with their row. Kind 0x20 = keyboard key (modifier bits, HID usage).
+constexpr KeyCode kFactoryKeys[] = {
+    // Top strip: media keys, then the two lighting keys.
+    {0xD0, 0xA2, 0x01}, {0xD0, 0xA2, 0x02}, {0xD0, 0xA2, 0x03}, {0xD0, 0xA2, 0x04},
+    {0xD0, 0xA2, 0x05}, {0xA0, 0x1B, 0x00}, {0xA0, 0x11, 0x00},
+    // Esc, F1 … F12, Print Screen, Scroll Lock, Pause.
+    {0x20, 0, 0x29}, {0x20, 0, 0x3A}, {0x20, 0, 0x3B}, {0x20, 0, 0x3C}, {0x20, 0, 0x3D},
+    {0x20, 0, 0x3E}, {0x20, 0, 0x3F}, {0x20, 0, 0x40}, {0x20, 0, 0x41}, {0x20, 0, 0x42},
+    {0x20, 0, 0x43}, {0x20, 0, 0x44}, {0x20, 0, 0x45}, {0x20, 0, 0x46}, {0x20, 0, 0x47},
+    {0x20, 0, 0x48},
+    // ` 1 … 0 - = Backspace, Insert Home PageUp, NumLock / * -.
+    {0x20, 0, 0x35}, {0x20, 0, 0x1E}, {0x20, 0, 0x1F}, {0x20, 0, 0x20}, {0x20, 0, 0x21},
+    {0x20, 0, 0x22}, {0x20, 0, 0x23}, {0x20, 0, 0x24}, {0x20, 0, 0x25}, {0x20, 0, 0x26},
+    {0x20, 0, 0x27}, {0x20, 0, 0x2D}, {0x20, 0, 0x2E}, {0x20, 0, 0x2A}, {0x20, 0, 0x49},
+    {0x20, 0, 0x4A}, {0x20, 0, 0x4B}, {0x20, 0, 0x53}, {0x20, 0, 0x54}, {0x20, 0, 0x55},
+    {0x20, 0, 0x56},
+    // Tab Q … P [ ] \, Delete End PageDown, keypad 7 8 9.
+    {0x20, 0, 0x2B}, {0x20, 0, 0x14}, {0x20, 0, 0x1A}, {0x20, 0, 0x08}, {0x20, 0, 0x15},
+    {0x20, 0, 0x17}, {0x20, 0, 0x1C}, {0x20, 0, 0x18}, {0x20, 0, 0x0C}, {0x20, 0, 0x12},
+    {0x20, 0, 0x13}, {0x20, 0, 0x2F}, {0x20, 0, 0x30}, {0x20, 0, 0x31}, {0x20, 0, 0x4C},
+    {0x20, 0, 0x4D}, {0x20, 0, 0x4E}, {0x20, 0, 0x5F}, {0x20, 0, 0x60}, {0x20, 0, 0x61},
+    // Caps Lock A … L ; ' Enter, keypad 4 5 6.
+    {0x20, 0, 0x39}, {0x20, 0, 0x04}, {0x20, 0, 0x16}, {0x20, 0, 0x07}, {0x20, 0, 0x09},
+    {0x20, 0, 0x0A}, {0x20, 0, 0x0B}, {0x20, 0, 0x0D}, {0x20, 0, 0x0E}, {0x20, 0, 0x0F},
+    {0x20, 0, 0x33}, {0x20, 0, 0x34}, {0x20, 0, 0x28}, {0x20, 0, 0x5C}, {0x20, 0, 0x5D},
+    {0x20, 0, 0x5E},
+    // Left Shift Z … M , . / Right Shift, Up, keypad 1 2 3.
+    {0x20, 0x02, 0}, {0x20, 0, 0x1D}, {0x20, 0, 0x1B}, {0x20, 0, 0x06}, {0x20, 0, 0x19},
+    {0x20, 0, 0x05}, {0x20, 0, 0x11}, {0x20, 0, 0x10}, {0x20, 0, 0x36}, {0x20, 0, 0x37},
+    {0x20, 0, 0x38}, {0x20, 0x20, 0}, {0x20, 0, 0x52}, {0x20, 0, 0x59}, {0x20, 0, 0x5A},
+    {0x20, 0, 0x5B},
+    // Left Ctrl, Left Win, Left Alt, Space, Right Alt, Fn, Menu, Right Ctrl,
+    // Left Down Right, keypad 0 . Enter +, Right Win.
+    {0x20, 0x01, 0}, {0x20, 0x08, 0}, {0x20, 0x04, 0}, {0x20, 0, 0x2C}, {0x20, 0x40, 0},
+    {0xA0, 0x01, 0x00}, {0x20, 0, 0x65}, {0x20, 0x10, 0}, {0x20, 0, 0x50}, {0x20, 0, 0x51},
+    {0x20, 0, 0x4F}, {0x20, 0, 0x62}, {0x20, 0, 0x63}, {0x20, 0, 0x58}, {0x20, 0, 0x57},
+    {0x20, 0x80, 0},
+};
+
+constexpr size_t kKeyCount = std::size(kFactoryKeys);
+static_assert(3 * kKeyCount <= kKeyTableSize, "the key table must fit the channel's 512 bytes");
+
+// The LED chain runs along rows of 16 keys, back and forth.
+uint8_t LedOfKey(size_t key) {
+    constexpr size_t kRun = 16;
+    size_t run = key / kRun, within = key % kRun;
+    size_t runLength = std::min(kRun, kKeyCount - run * kRun);
+    return static_cast<uint8_t>(run * kRun + (run % 2 == 0 ? within : runLength - 1 - within));
+}
+
+// Record bytes 1 … 33 as the keyboard leaves the factory.
+std::vector<uint8_t> DefaultProfile() {
+    std::vector<uint8_t> record(kKeyboardRecordSize, 0);
+    record[1] = 1;      // lighting mode code
+    record[2] = 4;      // brightness
+    record[3] = 4 - 2;  // speed 2, stored inverted
+    record[5] = 1;      // multi-colour
+    record[6] = 255;    // red
+    record[22] = 3;     // report rate index
+    return {record.begin() + 1, record.end()};
+}
+
+}  // namespace
+
+const FirmwareModel& KeyboardFirmwareModel() {
+    static const FirmwareModel kModel = [] {
+        FirmwareModel m;
+        m.familyCode = 1;
+        m.versionMajor = 2;
+        m.versionMinor = 1;
+        m.profileSlots = 8;
+        m.keyCount = static_cast<uint8_t>(kKeyCount);
+        m.macroUnits = 8;   // 1024 bytes
+        m.reportRates = 4;  // 125, 250, 500, 1000 Hz
+        m.settingsSize = 1 + m.profileSlots * kKeyboardProfileStride;
+        m.bankSize = 8 * kKeyboardColourGroupStride;
+        return m;
+    }();
+    return kModel;
+}
+
+FirmwareConfig KeyboardFirmwareConfig(const FirmwarePlacement& placement) {
+    const FirmwareModel& model = KeyboardFirmwareModel();
+    FirmwareConfig config = MakeFirmwareConfig(model, placement);
+    std::vector<uint8_t>& keys = config.Region(MemoryRegion::kFactoryKeys);
+    std::vector<uint8_t>& leds = config.Region(MemoryRegion::kLightIndex);
+    for (size_t k = 0; k < kKeyCount; ++k) {
+        keys[3 * k] = kFactoryKeys[k].kind;
+        keys[3 * k + 1] = kFactoryKeys[k].modifier;
+        keys[3 * k + 2] = kFactoryKeys[k].usage;
+        leds[k] = LedOfKey(k);
+    }
+    config.Region(MemoryRegion::kKeyTable) = keys;
+    std::vector<uint8_t> profile = DefaultProfile();
+    std::vector<uint8_t>& settings = config.Region(MemoryRegion::kSettings);
+    for (size_t p = 0; p < model.profileSlots; ++p)
+        std::copy(profile.begin(), profile.end(),
+                  settings.begin() + 1 + p * kKeyboardProfileStride);
+    return config;
+}
+
+}  // namespace tirk::vbus

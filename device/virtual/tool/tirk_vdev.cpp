@@ -1,0 +1,132 @@
+// tirk-vdev: runs a virtual HID bus, or tells a running one what to do.
+//
+//   tirk-vdev [--root DIR] list | plug NAME | unplug NAME | counts NAME |
+//             dump NAME | clear NAME | fault NAME [KIND [ARGS]] |
+//             link NAME on|off | notify NAME CODE |
+//             status NAME LEVEL STATE [PHONE] | errors NAME | help
+//   tirk-vdev serve [--root DIR] [--plug all|NAME...]
+//
+// The root defaults to $TIRK_HID_ROOT (serve: then to the emulated bus's root).
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "device/device_table.h"
+#include "device/virtual/control_commands.h"
+#include "device/virtual/emulated_bus.h"
+#include "device/virtual/standard_devices.h"
+#include "device/virtual/unix_socket.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tirk-vdev [--root DIR] list|plug NAME|unplug NAME|counts NAME|dump NAME|"
+    "clear NAME|fault NAME [KIND [ARGS]]|\n"
+    "       link NAME on|off|notify NAME CODE|status NAME LEVEL STATE [PHONE]|errors NAME|help\n"
+    "       tirk-vdev serve [--root DIR] [--plug all|NAME...]\n"
+    "The root defaults to $TIRK_HID_ROOT.\n";
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "tirk-vdev: %s\n", message.c_str());
+    return 1;
+}
+
+struct Arguments {
+    std::string root;
+    std::vector<std::string> words;  ///< the command and its arguments
+    std::vector<std::string> plug;   ///< serve: devices to plug
+    bool plugGiven = false;
+};
+
+bool Parse(int argc, char** argv, Arguments* args, std::string* error) {
+    bool inPlugList = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word == "--root") {
+            if (i + 1 >= argc) return *error = "--root needs a folder", false;
+            args->root = argv[++i];
+            inPlugList = false;
+        } else if (word == "--plug" && !args->words.empty() && args->words[0] == "serve") {
+            args->plugGiven = inPlugList = true;
+        } else if (inPlugList) {
+            args->plug.push_back(word);
+        } else {
+            args->words.push_back(word);
+        }
+    }
+    if (args->root.empty())
+        if (const char* env = std::getenv("TIRK_HID_ROOT"); env != nullptr) args->root = env;
+    if (args->words.empty()) return *error = "no command given", false;
+    return true;
+}
+
+int Serve(const Arguments& args) {
+    if (args.words.size() > 1) return Fail("serve takes only --root and --plug");
+    tirk::DeviceTables tables;
+    std::string error;
+    if (!tirk::LoadDeviceTables(tirk::DefaultDeviceTablesPath(), &tables, &error))
+        return Fail(error);
+    std::vector<std::string> plug = tirk::vbus::EmulatedDeviceNames();
+    if (args.plugGiven) plug = args.plug;
+    if (plug.size() == 1 && plug[0] == "all") plug = tirk::vbus::StandardDeviceNames();
+
+    // Blocked before the bus thread starts, so only sigwait below receives them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    auto bus = tirk::vbus::StartStandardBus(tables, args.root, plug, &error);
+    if (bus == nullptr) return Fail(error);
+    std::printf("tirk-vdev: serving %s (TIRK_HID_ROOT=%s)\n", bus->root().c_str(),
+                bus->root().c_str());
+    std::fflush(stdout);
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    return 0;
+}
+
+std::string Join(const std::vector<std::string>& words) {
+    std::string line;
+    for (const std::string& word : words) line += (line.empty() ? "" : " ") + word;
+    return line;
+}
+
+int SendCommand(const Arguments& args) {
+    if (args.root.empty()) return Fail("no bus root: give --root DIR or set TIRK_HID_ROOT");
+    std::string error;
+    std::string control = args.root + "/control";
+    int fd = tirk::vbus::ConnectSeqpacket(control, &error);
+    if (fd < 0) return Fail("no virtual HID bus at " + args.root + " (" + error + ")");
+    std::string line = Join(args.words);
+    std::vector<char> answer(tirk::vbus::kMaxControlAnswer + 4096);
+    ssize_t n = -1;
+    if (send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size()))
+        n = recv(fd, answer.data(), answer.size(), 0);
+    close(fd);
+    if (n <= 0) return Fail("the bus at " + args.root + " did not answer");
+    std::string text(answer.data(), n);
+    if (text.rfind("ok", 0) != 0)
+        return Fail(text.rfind("error: ", 0) == 0 ? text.substr(7) : text);
+    if (text.size() > 3) std::printf("%s\n", text.c_str() + 3);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Arguments args;
+    std::string error;
+    if (!Parse(argc, argv, &args, &error)) {
+        std::fprintf(stderr, "tirk-vdev: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    if (args.words[0] == "serve") return Serve(args);
+    return SendCommand(args);
+}

@@ -1,0 +1,126 @@
+#include "profile/json_file.h"
+
+#include <json/reader.h>
+#include <json/writer.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "core/log.h"
+
+namespace tirk {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+/// A temporary of WriteFileAtomic for `name`: "<name>.tmp-" plus six characters.
+bool IsTemporaryOf(const std::string& candidate, const std::string& name) {
+    const std::string prefix = name + ".tmp-";
+    return candidate.size() == prefix.size() + 6 &&
+           candidate.compare(0, prefix.size(), prefix) == 0;
+}
+
+void RemoveLeftoverTemporaries(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string name = target.filename().string();
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!IsTemporaryOf(it->path().filename().string(), name)) continue;
+        std::error_code removeError;
+        fs::remove(it->path(), removeError);
+        log::Printf("removed the leftover temporary %s", it->path().c_str());
+    }
+}
+
+}  // namespace
+
+std::string readjsonFile(const std::string& path) {
+    errno = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    log::Printf("readjsonFile 错误吗：：%d", file ? 0 : errno);
+    if (!file) return {};
+    std::string content;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, n);
+    if (std::ferror(file.get())) return {};
+    return content;
+}
+
+Json::Value ReadJsonFile(const std::string& path, JsonReadStatus& status, std::string& error) {
+    error.clear();
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        status = JsonReadStatus::Missing;
+        error = path + ": no such file";
+        return Json::nullValue;
+    }
+    const std::string text = readjsonFile(path);
+    if (text.empty()) {
+        status = JsonReadStatus::Empty;
+        error = path + ": empty or unreadable";
+        return Json::nullValue;
+    }
+    Json::CharReaderBuilder builder;  // defaults: comments allowed and collected
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value root;
+    std::string parseError;
+    if (!reader->parse(text.data(), text.data() + text.size(), &root, &parseError)) {
+        status = JsonReadStatus::Unparsable;
+        error = path + ": does not parse: " + parseError;
+        return Json::nullValue;
+    }
+    status = JsonReadStatus::Ok;
+    return root;
+}
+
+Json::Value ReadJson(const std::string& path) {
+    JsonReadStatus status;
+    std::string error;
+    Json::Value root = ReadJsonFile(path, status, error);
+    if (status == JsonReadStatus::Unparsable) {
+        log::FileFault(path, error.substr(path.size() + 2));
+    } else if (status != JsonReadStatus::Ok) {
+        log::Printf("ReadJson: %s", error.c_str());
+    }
+    return root;
+}
+
+std::string StyledJsonText(const Json::Value& value) {
+    Json::StyledWriter writer;
+    return writer.write(value) + "\n";
+}
+
+FileResult WriteJson(const std::string& path, const Json::Value& value) {
+    RemoveLeftoverTemporaries(path);
+    FileResult result = WriteFileAtomic(path, StyledJsonText(value));
+    if (!result) log::FileFault(path, "not written: " + result.error);
+    return result;
+}
+
+std::string MakeTimestampId() {
+    return MakeTimestampId(std::chrono::system_clock::now());
+}
+
+std::string MakeTimestampId(std::chrono::system_clock::time_point when) {
+    using namespace std::chrono;
+    const std::time_t seconds = system_clock::to_time_t(when);
+    const auto millis = duration_cast<milliseconds>(when.time_since_epoch()).count() % 1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(millis < 0 ? millis + 1000 : millis));
+    return text;
+}
+
+}  // namespace tirk

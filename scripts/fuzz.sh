@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets into build-fuzz/ (clang, Qt-free) and runs each
+# for $1 seconds (default 300), seeded with the real report descriptors in
+# tests/data/hid-descriptors/. Crashing inputs land in build-fuzz/artifacts/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-300}
+dir=build-fuzz
+flock /tmp/tirk-build.lock sh -c "
+  [ -f $dir/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $dir -G Ninja \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIRK_FUZZ=ON -DTIRK_WITH_QT=OFF -DTIRK_TESTS=OFF -DTIRK_BENCH=OFF
+  cmake --build $dir -j2 --target fuzz_hid_descriptor fuzz_hid_input_report"
+
+seeds=$dir/seeds
+mkdir -p "$seeds/descriptor" "$seeds/input_report" "$dir/artifacts"
+for bin in tests/data/hid-descriptors/*.bin; do
+  name=$(basename "$bin" .bin)
+  cp "$bin" "$seeds/descriptor/$name"
+  # [length LE16][descriptor][collection 0][a report: id 1, then zeros and ones]
+  python3 - "$bin" "$seeds/input_report/$name" <<'PY'
+import sys
+d = open(sys.argv[1], 'rb').read()
+report = bytes([1]) + bytes(31) + bytes([0xFF] * 32)
+open(sys.argv[2], 'wb').write(len(d).to_bytes(2, 'little') + d + bytes([0]) + report)
+PY
+done
+
+status=0
+for target in descriptor input_report; do
+  corpus=$dir/corpus/$target
+  mkdir -p "$corpus"
+  echo "== fuzz_hid_$target for ${seconds}s"
+  "$dir/bin/fuzz_hid_$target" "$corpus" "$seeds/$target" \
+    -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$dir/artifacts/$target-" -print_final_stats=1 || status=$?
+done
+exit $status

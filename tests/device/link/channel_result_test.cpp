@@ -1,0 +1,202 @@
+// Every result of the command channel, each produced by the fault that causes
+// it on the virtual device; the link query and guarded sending; the frame log.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "channel_fixture.h"
+#include "core/log.h"
+
+namespace tirk::link::test {
+namespace {
+
+// What a case may touch before the operation runs.
+struct Rig {
+    vbus::VirtualHidBus& bus;
+    vbus::VirtualHidDevice& device;
+    MemoryFirmware& firmware;
+    CCommandChannel& channel;
+};
+
+vbus::FaultPlan Fault(vbus::FaultKind kind, int ms = 0) {
+    vbus::FaultPlan plan;
+    plan.kind = kind;
+    plan.delay = std::chrono::milliseconds(ms);
+    return plan;
+}
+
+int ReadEightSettings(CCommandChannel& channel) {
+    std::vector<uint8_t> record(8);
+    return channel.ReadSettings(record, 0);
+}
+
+int WriteWholeKeyTable(CCommandChannel& channel) {
+    return channel.WriteKeyTable(std::vector<uint8_t>(512, 0x11), 0);
+}
+
+struct ResultCase {
+    const char* name;
+    bool wireless;
+    bool waitsForTimeout;  ///< runs with the short time-outs
+    std::function<void(Rig&)> arrange;
+    std::function<int(CCommandChannel&)> operation;
+    int expected;
+    size_t framesSent;
+};
+
+void Nothing(Rig&) {}
+
+const ResultCase kResultCases[] = {
+    {"answer", kWired, false, Nothing, ReadEightSettings, kSuccess, 1},
+    {"answer through a receiver", kWireless, false, Nothing, ReadEightSettings, kSuccess, 1},
+    {"slow answer within the time-out", kWired, false,
+     [](Rig& r) { r.device.SetFault(Fault(vbus::FaultKind::kDelay, 50)); }, ReadEightSettings,
+     kSuccess, 1},
+    {"no answer", kWired, true, [](Rig& r) { r.device.SetFault(Fault(vbus::FaultKind::kNoAnswer)); },
+     ReadEightSettings, kNoAnswer, 1},
+    {"no answer through a receiver", kWireless, true,
+     [](Rig& r) { r.device.SetFault(Fault(vbus::FaultKind::kNoAnswer)); }, ReadEightSettings,
+     kNoAnswer, 1},
+    {"garbage answer", kWired, true,
+     [](Rig& r) { r.device.SetFault(Fault(vbus::FaultKind::kGarbage)); }, ReadEightSettings,
+     kNoAnswer, 1},
+    {"one foreign frame before the answer is read past", kWired, false,
+     [](Rig& r) { r.firmware.SetForeignEchoes(1); }, ReadEightSettings, kSuccess, 1},
+    {"two foreign frames: the answer is not read a third time", kWired, false,
+     [](Rig& r) { r.firmware.SetForeignEchoes(2); }, ReadEightSettings, kNoAnswer, 1},
+    {"device unplugged", kWired, false,
+     [](Rig& r) {
+         std::string error;
+         ASSERT_TRUE(r.bus.Unplug(kDeviceName, &error)) << error;
+     },
+     ReadEightSettings, kWriteFailed, 0},
+    {"interface closed under an open flag", kWired, false,
+     [](Rig& r) { r.channel.WiredInterface().Close(); }, ReadEightSettings, kWriteFailed, 0},
+    {"unplugged instead of answering", kWired, false,
+     [](Rig& r) { r.device.SetFault(Fault(vbus::FaultKind::kUnplug)); }, ReadEightSettings,
+     kNoAnswer, 1},
+    {"receiver without its device", kWireless, false,
+     [](Rig& r) { r.firmware.SetNotLinked(true); }, ReadEightSettings, kReceiverNotLinked, 1},
+    {"0xAA on the cable is only a wrong echo", kWired, true,
+     [](Rig& r) { r.firmware.SetNotLinked(true); }, ReadEightSettings, kNoAnswer, 1},
+    {"status 0xFF stops the transfer", kWired, false,
+     [](Rig& r) { r.firmware.SetStatus(0x09, 0xFF); }, WriteWholeKeyTable, kDeviceStatusFF, 1},
+    {"status 0xFE stops the transfer", kWireless, false,
+     [](Rig& r) { r.firmware.SetStatus(0x09, 0xFE); }, WriteWholeKeyTable, kDeviceStatusFE, 1},
+    {"other status values are success", kWired, false,
+     [](Rig& r) { r.firmware.SetStatus(0x09, 0xFD); }, WriteWholeKeyTable, kSuccess, 10},
+    {"key table bank 1", kWired, false, Nothing,
+     [](CCommandChannel& c) { return c.WriteKeyTable(std::vector<uint8_t>(512), 1); },
+     kBankNotZero, 0},
+    {"second layer bank 1", kWired, false, Nothing,
+     [](CCommandChannel& c) { return c.WriteFnKeyTable(std::vector<uint8_t>(512), 1); },
+     kBankNotZero, 0},
+    {"stopped", kWired, false, [](Rig& r) { r.channel.SetStop(true); }, WriteWholeKeyTable,
+     kNoAnswer, 0},
+    {"not open", kWired, false, [](Rig& r) { r.channel.SetOpen(false); }, WriteWholeKeyTable,
+     kNoAnswer, 0},
+};
+
+class Results : public ChannelOnVirtualBus, public testing::WithParamInterface<ResultCase> {};
+
+TEST_P(Results, FaultGivesItsResult) {
+    const ResultCase& c = GetParam();
+    Connect(c.wireless, c.waitsForTimeout ? kShortTimeouts : kGenerousTimeouts);
+    Rig rig{*bus_, *device_, *firmware_, *channel_};
+    c.arrange(rig);
+    EXPECT_EQ(c.operation(*channel_), c.expected);
+    EXPECT_EQ(Received().size(), c.framesSent);
+    EXPECT_FALSE(channel_->IsBusy());
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandChannel, Results, testing::ValuesIn(kResultCases),
+                         [](const testing::TestParamInfo<ResultCase>& info) {
+                             std::string name;
+                             for (const char* p = info.param.name; *p; ++p)
+                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             return name;
+                         });
+
+using LinkQuery = ChannelOnVirtualBus;
+
+TEST_F(LinkQuery, CableIsOnlineWithoutAsking) {
+    Connect(kWired);
+    EXPECT_EQ(channel_->QueryOnline(), kSuccess);
+    EXPECT_TRUE(channel_->CanSend());
+    channel_->SetOpen(false);
+    EXPECT_FALSE(channel_->CanSend());
+    EXPECT_TRUE(Received().empty());
+}
+
+TEST_F(LinkQuery, ReceiverIsAskedWhetherItsDeviceIsLinked) {
+    Connect(kWireless);
+    EXPECT_EQ(channel_->QueryOnline(), kSuccess);
+    EXPECT_TRUE(channel_->CanSend());
+    EXPECT_EQ(Received(), (Frames{Expected(0xAA, {}, 0), Expected(0xAA, {}, 0)}));
+
+    firmware_->SetNotLinked(true);  // answers 0xAA with data byte 0 = 0
+    EXPECT_EQ(channel_->QueryOnline(), kNoAnswer);
+    EXPECT_FALSE(channel_->CanSend());
+
+    firmware_->SetNotLinked(false);
+    firmware_->SetStatus(0xAA, 0xFF);
+    EXPECT_EQ(channel_->QueryOnline(), kNoAnswer);
+
+    channel_->SetOpen(false);
+    device_->ClearReceived();
+    EXPECT_FALSE(channel_->CanSend());
+    EXPECT_TRUE(Received().empty()) << "a closed channel is not asked";
+}
+
+// Sets TIRK_LOG to a file for one test and restores the log settings after.
+class FrameLog : public ChannelOnVirtualBus {
+protected:
+    void SetUp() override {
+        ChannelOnVirtualBus::SetUp();
+        path_ = root_.path() + "-frames.log";
+        setenv("TIRK_LOG", path_.c_str(), 1);
+        log::ReloadSettingsForTest();
+    }
+    void TearDown() override {
+        unsetenv("TIRK_LOG");
+        log::ReloadSettingsForTest();
+        std::remove(path_.c_str());
+        ChannelOnVirtualBus::TearDown();
+    }
+    std::string Text() const {
+        std::ifstream in(path_);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    std::string path_;
+};
+
+TEST_F(FrameLog, EveryExchangeLogsRequestAndAnswerButLightFramesDoNot) {
+    Connect(kWired);
+    ASSERT_EQ(channel_->BeginWrite(), kSuccess);
+    ASSERT_EQ(channel_->WriteLightFrame(std::vector<uint8_t>(9, 1)), kSuccess);
+    const std::string zeros =
+        "00 00 00 00   00 00 00 00   00 00 00 00   00 00 00 00  "
+        "00 00 00 00  00 00 00 00  00 00 00 00  00 00 00 00\n";
+    const std::string frame =
+        "04 01 00 01   00 00 00 00   00 00 00 00   00 00 00 00  "
+        "00 00 00 00  00 00 00 00  00 00 00 00  00 00 00 00\n" +
+        zeros;
+    EXPECT_EQ(Text(), "命令\n" + frame + "返回\n" + frame);
+}
+
+TEST_F(FrameLog, AFailedExchangeLogsAnEmptyAnswer) {
+    Connect(kWired, kShortTimeouts);
+    device_->SetFault(Fault(vbus::FaultKind::kNoAnswer));
+    ASSERT_EQ(channel_->ResumeLighting(), kNoAnswer);
+    std::string text = Text();
+    EXPECT_NE(text.find("命令\n04 1c 00 1c"), std::string::npos) << text;
+    EXPECT_NE(text.find("返回\n00 00 00 00"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace tirk::link::test

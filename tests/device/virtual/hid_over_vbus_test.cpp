@@ -1,0 +1,147 @@
+// The real HID transport (CHidInterface over the hidraw backend) against the
+// virtual bus: what device discovery and the command channel will do.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <set>
+
+#include "device/device_table.h"
+#include "device/hid/hid_backend.h"
+#include "device/hid/hid_interface.h"
+#include "device/hid/hid_path.h"
+#include "device/virtual/emulated_bus.h"
+#include "device/virtual/report_descriptors.h"
+#include "device/virtual/standard_devices.h"
+#include "vbus_test_support.h"
+
+namespace tirk::vbus {
+namespace {
+
+using test::CommandFrame;
+
+class HidOverVirtualBus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(
+            LoadDeviceTables(std::string(TIRK_RESOURCE_DIR) + "/devices.json", &tables_, &error))
+            << error;
+        bus_ = StartStandardBus(tables_, root_.path(), StandardDeviceNames(), &error);
+        ASSERT_NE(bus_, nullptr) << error;
+        backend_ = hid::CreateLinuxHidBackend(root_.path());
+    }
+
+    std::vector<std::string> EnumeratePaths() {
+        CHidInterface hid(backend_);
+        EXPECT_TRUE(hid.Enumerate());
+        std::vector<std::string> paths;
+        while (const char* path = hid.NextPath()) paths.push_back(path);
+        return paths;
+    }
+
+    // The path of candidate `index`, as the scan finds it; empty when absent.
+    std::string PathOf(size_t index) {
+        const DeviceCandidate& c = tables_.candidates[index];
+        for (const std::string& path : EnumeratePaths()) {
+            hid::HidPathIdentity id = hid::ParseHidPathIdentity(path);
+            if (id.vendorId == c.vendorId && id.productId == c.productId &&
+                id.interfaceNumber == c.interfaceNumber &&
+                id.collectionNumber == c.collectionNumber)
+                return path;
+        }
+        return {};
+    }
+
+    bool OpenReadWrite(CHidInterface& hid, const std::string& path) {
+        return hid.Open(path, true, true, true, false);
+    }
+
+    test::TempRoot root_;
+    DeviceTables tables_;
+    std::unique_ptr<VirtualHidBus> bus_;
+    std::shared_ptr<hid::HidBackend> backend_;
+};
+
+TEST_F(HidOverVirtualBus, EnumerationGivesOnePathPerCollection) {
+    std::vector<std::string> paths = EnumeratePaths();
+    // Five devices with 1 + 4 collections, the headset with 1.
+    EXPECT_EQ(paths.size(), 5u * 5u + 1u);
+    std::string keyboardNode = root_.path() + "/dev/" + bus_->Find("keyboard")->NodeNames()[1];
+    std::set<std::string> all(paths.begin(), paths.end());
+    EXPECT_EQ(all.count("hid#vid_3a7d&pid_61e4&mi_01&col04#" + keyboardNode), 1u);
+    std::string headsetNode = root_.path() + "/dev/" + bus_->Find("headset")->NodeNames()[0];
+    EXPECT_EQ(all.count("hid#vid_0c76&pid_1630&mi_03#" + headsetNode), 1u);
+}
+
+// What the scan does for every candidate: find the path, open it, compare the
+// attributes and capabilities with the candidate.
+TEST_F(HidOverVirtualBus, EveryCandidateIsFoundWithItsUsage) {
+    for (size_t i = 0; i < tables_.candidates.size(); ++i) {
+        SCOPED_TRACE("candidate " + std::to_string(i));
+        const DeviceCandidate& c = tables_.candidates[i];
+        std::string path = PathOf(i);
+        ASSERT_FALSE(path.empty());
+        CHidInterface hid(backend_);
+        ASSERT_TRUE(hid.Open(path, true, false, true, false)) << hid.LastError();
+        EXPECT_EQ(hid.VendorId(), c.vendorId);
+        EXPECT_EQ(hid.ProductId(), c.productId);
+        EXPECT_EQ(hid.UsagePage(), c.usagePage);
+        EXPECT_EQ(hid.Usage(), c.usage);
+        EXPECT_EQ(hid.Version(), 0x0100);
+        if (c.secondaryCode == kRoleCommand) {
+            EXPECT_EQ(hid.InputReportByteLength(), 64u);
+            EXPECT_EQ(hid.OutputReportByteLength(), 64u);
+        }
+    }
+}
+
+TEST_F(HidOverVirtualBus, CommandFrameComesBackAsItsEcho) {
+    CHidInterface hid(backend_);
+    ASSERT_TRUE(OpenReadWrite(hid, PathOf(4))) << hid.LastError();  // mouse command
+    std::vector<uint8_t> frame = CommandFrame(0x05, {0x00}, 0);
+    uint32_t transferred = 0;
+    ASSERT_TRUE(hid.Write(frame.data(), 64, transferred, 1000));
+    EXPECT_EQ(transferred, 64u);
+    std::vector<uint8_t> answer(64);
+    ASSERT_TRUE(hid.Read(answer.data(), 64, transferred, test::kPromptlyMs));
+    EXPECT_EQ(answer, frame);
+    EXPECT_EQ(bus_->Find("mouse")->CommandCounts()[0x05], 1);
+}
+
+TEST_F(HidOverVirtualBus, NotificationReachesOnlyTheNotificationCollection) {
+    CHidInterface notification(backend_), command(backend_);
+    ASSERT_TRUE(OpenReadWrite(notification, PathOf(1)));  // keyboard col03
+    ASSERT_TRUE(OpenReadWrite(command, PathOf(0)));       // keyboard col04
+    std::vector<uint8_t> report = {kConsumerReportId, 0x01, 0x04};
+    ASSERT_EQ(bus_->Find("keyboard")->SendInputReport(1, report), 2);
+    uint8_t buffer[64] = {};
+    uint32_t transferred = 0;
+    ASSERT_TRUE(notification.Read(buffer, sizeof buffer, transferred, test::kPromptlyMs));
+    EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 3), report);
+    EXPECT_FALSE(command.Read(buffer, sizeof buffer, transferred, 200))
+        << "the command collection drops reports of other collections";
+}
+
+TEST_F(HidOverVirtualBus, UnplugEndsABlockedReadAndTheScanSeesItGone) {
+    std::string path = PathOf(6);  // mouse receiver command
+    CHidInterface hid(backend_);
+    ASSERT_TRUE(OpenReadWrite(hid, path));
+    auto read = std::async(std::launch::async, [&] {
+        uint8_t buffer[64];
+        uint32_t transferred = 0;
+        return hid.Read(buffer, sizeof buffer, transferred, -1);
+    });
+    std::string error;
+    ASSERT_TRUE(bus_->Unplug("mouse-receiver", &error)) << error;
+    bool ended =
+        read.wait_for(std::chrono::milliseconds(test::kPromptlyMs)) == std::future_status::ready;
+    if (!ended) hid.Close();  // lets the reader, and so the test, end
+    ASSERT_TRUE(ended) << "a blocked read did not end on unplug";
+    EXPECT_FALSE(read.get());
+    CHidInterface probe(backend_);
+    EXPECT_FALSE(probe.Open(path, false, false, true, false));
+    EXPECT_TRUE(PathOf(6).empty());
+}
+
+}  // namespace
+}  // namespace tirk::vbus
