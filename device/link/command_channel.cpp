@@ -64,8 +64,14 @@ class CCommandChannel::OperationScope {
 public:
     OperationScope(CCommandChannel& channel, std::mutex* operationLock) : channel_(channel) {
         if (operationLock != nullptr) lock_ = std::unique_lock(*operationLock);
+        if (operationLock == &channel.lightLock_) {
+            channel.busy_.fetch_add(1);
+        } else {
+            std::lock_guard light(channel.lightLock_);
+            channel.busy_.fetch_add(1);
+        }
     }
-    ~OperationScope() { }
+    ~OperationScope() { channel_.busy_.fetch_sub(1); }
     OperationScope(const OperationScope&) = delete;
     OperationScope& operator=(const OperationScope&) = delete;
 
@@ -166,8 +172,8 @@ int CCommandChannel::WriteChunks(uint8_t command, std::span<const uint8_t> data,
     if (!OffsetsFit(base, data.size(), command)) return kNoAnswer;
     for (size_t i = 0; i < data.size(); i += chunk) {
         size_t n = std::min(chunk, data.size() - i);
-        auto request = CommandFrame::Request(command, static_cast<uint16_t>(base + i),
-                                             data.subspan(i, n));
+        auto request =
+            CommandFrame::Request(command, static_cast<uint16_t>(base + i), data.subspan(i, n));
         int result = ExchangeChecked(request, nullptr, quiet);
         if (result != kSuccess) return result;
     }
@@ -248,8 +254,7 @@ int CCommandChannel::ReadBank(std::span<uint8_t> data, int bank, int stride) {
 
 int CCommandChannel::WriteBank(std::span<const uint8_t> data, int bank, int stride) {
     OperationScope scope(*this, &lightLock_);
-    return WriteChunks(kWriteBank, data, BankBase(bank, stride), ChunkSize(),
-                       false);
+    return WriteChunks(kWriteBank, data, BankBase(bank, stride), ChunkSize(), false);
 }
 
 int CCommandChannel::WriteLightFrame(std::span<const uint8_t> data) {

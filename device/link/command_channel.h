@@ -119,8 +119,7 @@ public:
     int Transact(const tirk::link::CommandFrame& request, tirk::link::CommandFrame* response);
     /// Transact without logging and with the short wireless time-out; for
     /// light frames.
-    int TransactQuiet(const tirk::link::CommandFrame& request,
-                      tirk::link::CommandFrame* response);
+    int TransactQuiet(const tirk::link::CommandFrame& request, tirk::link::CommandFrame* response);
 
     // --- operations: each returns 1 or the first failing result ---
     // Spans are the caller's; reads fill them, writes only read them. A span
@@ -172,8 +171,8 @@ private:
                  bool quiet);
     int WriteAndRead(const tirk::link::CommandFrame::Bytes& out,
                      tirk::link::CommandFrame::Bytes& in, bool quiet);
-    int ExchangeChecked(const tirk::link::CommandFrame& request,
-                        tirk::link::CommandFrame* response, bool quiet);
+    int ExchangeChecked(const tirk::link::CommandFrame& request, tirk::link::CommandFrame* response,
+                        bool quiet);
     int SendEmpty(uint8_t command);
     int WriteChunks(uint8_t command, std::span<const uint8_t> data, uint32_t base, size_t chunk,
                     bool quiet);

@@ -1,5 +1,6 @@
 #include "device/virtual/command_firmware.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -89,8 +90,8 @@ void CommandFirmware::AnswerCommand(const std::vector<uint8_t>& request,
     uint16_t expected = FrameChecksum(request);
     if (sent != expected) {
         char what[96];
-        std::snprintf(what, sizeof what, "command 0x%02X: checksum %04X, expected %04X", code,
-                      sent, expected);
+        std::snprintf(what, sizeof what, "command 0x%02X: checksum %04X, expected %04X", code, sent,
+                      expected);
         RecordDeviceError(what);
         (*answer)[L::kStatusOffset] = kStatusRejected;
         return;
@@ -184,10 +185,9 @@ bool CommandFirmware::Control(const std::vector<std::string_view>& words, Firmwa
     return VirtualFirmware::Control(words, io, answer);
 }
 
-bool CommandFirmware::ControlLink(const std::vector<std::string_view>& words,
-                                  std::string* answer) {
+bool CommandFirmware::ControlLink(const std::vector<std::string_view>& words, std::string* answer) {
     if (!config_.wireless) {
-        *answer = config_.name + " is not a receiver; only receivers link";
+        *answer = "not a receiver; only receivers link";
         return false;
     }
     if (words.size() != 2 || (words[1] != "on" && words[1] != "off")) {
@@ -207,8 +207,8 @@ bool CommandFirmware::ControlNotify(const std::vector<std::string_view>& words, 
         return false;
     }
     if (!Notify(static_cast<uint16_t>(code), io)) {
-        *answer = config_.name + (config_.hasNotifications ? ": the device is not linked"
-                                                           : ": has no notification collection");
+        *answer = config_.hasNotifications ? "the device behind the receiver is not linked"
+                                           : "no notification collection";
         return false;
     }
     answer->clear();

@@ -98,7 +98,8 @@ std::string FirmwareCommand(VirtualHidDevice& device, const std::vector<std::str
     std::vector<std::string_view> firmwareWords = {words[0]};
     firmwareWords.insert(firmwareWords.end(), words.begin() + 2, words.end());
     std::string answer;
-    if (!device.FirmwareControl(firmwareWords, &answer)) return Error(device.name() + ": " + answer);
+    if (!device.FirmwareControl(firmwareWords, &answer))
+        return Error(device.name() + ": " + answer);
     return "ok" + answer;
 }
 

@@ -37,10 +37,10 @@ struct KindName {
     std::string_view name;
 };
 constexpr KindName kKindNames[] = {
-    {FaultKind::kNone, "none"},           {FaultKind::kNoAnswer, "noanswer"},
-    {FaultKind::kDelay, "delay"},         {FaultKind::kGarbage, "garbage"},
-    {FaultKind::kUnplug, "unplug"},       {FaultKind::kWrongEcho, "wrongecho"},
-    {FaultKind::kStatus, "status"},       {FaultKind::kShort, "short"},
+    {FaultKind::kNone, "none"},     {FaultKind::kNoAnswer, "noanswer"},
+    {FaultKind::kDelay, "delay"},   {FaultKind::kGarbage, "garbage"},
+    {FaultKind::kUnplug, "unplug"}, {FaultKind::kWrongEcho, "wrongecho"},
+    {FaultKind::kStatus, "status"}, {FaultKind::kShort, "short"},
 };
 
 bool Fail(const std::string& what, std::string* error) {
@@ -49,8 +49,8 @@ bool Fail(const std::string& what, std::string* error) {
 }
 
 // The argument a kind needs before its optional count (delay: MS, status: BYTE).
-bool ParseKindArgument(const std::vector<std::string_view>& words, FaultPlan* plan,
-                       size_t* next, std::string* error) {
+bool ParseKindArgument(const std::vector<std::string_view>& words, FaultPlan* plan, size_t* next,
+                       std::string* error) {
     if (plan->kind == FaultKind::kDelay) {
         int ms = 0;
         if (words.size() < 2 || !ParseCount(words[1], 0, &ms))

@@ -11,10 +11,10 @@
 namespace tirk::vbus {
 
 enum class FaultKind {
-    kNone,      ///< answer normally
-    kNoAnswer,  ///< drop the answer
-    kDelay,     ///< send the answer after `delay`
-    kGarbage,   ///< send a report of the same length and id with meaningless content
+    kNone,       ///< answer normally
+    kNoAnswer,   ///< drop the answer
+    kDelay,      ///< send the answer after `delay`
+    kGarbage,    ///< send a report of the same length and id with meaningless content
     kUnplug,     ///< unplug the device instead of answering (once)
     kWrongEcho,  ///< answer with another command code than the request's
     kStatus,     ///< answer with `status` in the status byte (0xFF, 0xFE: device errors)

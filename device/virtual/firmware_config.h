@@ -15,17 +15,17 @@ namespace tirk::vbus {
 
 /// The memory regions of a device, one byte array each.
 enum class MemoryRegion {
-    kDeviceInfo,     ///< 0x03: the 34-byte information block
-    kSettings,       ///< 0x05 / 0x06: settings records per profile slot
-    kFactoryKeys,    ///< 0x07: the factory key codes (what the host maps keys by)
-    kKeyTable,       ///< 0x09: the key assignments the host wrote (bank 0)
-    kFnKeyTable,     ///< 0x27: the second key layer
-    kBanks,          ///< 0x0A / 0x0B: banks (the keyboard's custom colour groups)
-    kLightFrame,     ///< 0x12: the live light frame last streamed
-    kMacros,         ///< 0x15: the macro download block
-    kRecoil,         ///< 0x17: the recoil download block
-    kStatus,         ///< 0x1A: the power status block
-    kLightIndex,     ///< 0x1B: the LED index of each key
+    kDeviceInfo,   ///< 0x03: the 34-byte information block
+    kSettings,     ///< 0x05 / 0x06: settings records per profile slot
+    kFactoryKeys,  ///< 0x07: the factory key codes (what the host maps keys by)
+    kKeyTable,     ///< 0x09: the key assignments the host wrote (bank 0)
+    kFnKeyTable,   ///< 0x27: the second key layer
+    kBanks,        ///< 0x0A / 0x0B: banks (the keyboard's custom colour groups)
+    kLightFrame,   ///< 0x12: the live light frame last streamed
+    kMacros,       ///< 0x15: the macro download block
+    kRecoil,       ///< 0x17: the recoil download block
+    kStatus,       ///< 0x1A: the power status block
+    kLightIndex,   ///< 0x1B: the LED index of each key
     kCount,
 };
 
@@ -37,28 +37,28 @@ constexpr size_t kStatusRegionSize = 56;
 
 /// Offsets of the information block.
 enum DeviceInfoOffset : size_t {
-    kInfoFamilyCode = 0,      ///< 1 keyboard, 2 mouse, 3 mouse pad, 7 headset
-    kInfoVersionMajor = 1,    ///< firmware version
+    kInfoFamilyCode = 0,    ///< 1 keyboard, 2 mouse, 3 mouse pad, 7 headset
+    kInfoVersionMajor = 1,  ///< firmware version
     kInfoVersionMinor = 2,
-    kInfoWireless = 3,        ///< 1 behind a receiver
-    kInfoProfileSlots = 4,    ///< onboard profile slots
-    kInfoKeyCount = 5,        ///< N: the key table holds 3 × N bytes
-    kInfoMacroUnits = 6,      ///< macro memory in units of 128 bytes
-    kInfoLedCount = 7,        ///< LEDs (zones), low byte
-    kInfoReportRates = 8,     ///< report-rate options
-    kInfoSensorCode = 9,      ///< 2 bytes, little-endian
-    kInfoDpiStep = 11,        ///< DPI per slider step
-    kInfoSliderSteps = 12,    ///< 2 bytes
-    kInfoMinimumDpi = 14,     ///< 2 bytes
+    kInfoWireless = 3,      ///< 1 behind a receiver
+    kInfoProfileSlots = 4,  ///< onboard profile slots
+    kInfoKeyCount = 5,      ///< N: the key table holds 3 × N bytes
+    kInfoMacroUnits = 6,    ///< macro memory in units of 128 bytes
+    kInfoLedCount = 7,      ///< LEDs (zones), low byte
+    kInfoReportRates = 8,   ///< report-rate options
+    kInfoSensorCode = 9,    ///< 2 bytes, little-endian
+    kInfoDpiStep = 11,      ///< DPI per slider step
+    kInfoSliderSteps = 12,  ///< 2 bytes
+    kInfoMinimumDpi = 14,   ///< 2 bytes
 };
 
 /// One device's firmware: who it is and its memory. Built by the family's file
 /// (from a FirmwareModel); CommandFirmware owns it from then on.
 struct FirmwareConfig {
-    std::string name;                ///< for messages: "mouse", "keyboard-receiver"…
-    uint8_t commandInterface = 1;    ///< the interface answers and notifications go to
-    bool wireless = false;           ///< a receiver: answers 0xAA while its device is away
-    bool hasNotifications = true;    ///< has the consumer-control notification collection
+    std::string name;              ///< for messages: "mouse", "keyboard-receiver"…
+    uint8_t commandInterface = 1;  ///< the interface answers and notifications go to
+    bool wireless = false;         ///< a receiver: answers 0xAA while its device is away
+    bool hasNotifications = true;  ///< has the consumer-control notification collection
     /// Initial contents of each region; its size is the region's size (an empty
     /// region answers every access with kStatusOutOfRange). The device
     /// information block is region kDeviceInfo.

@@ -127,10 +127,10 @@ const std::vector<uint8_t>& FourCollectionDescriptor() {
         0x2A, 0xFF, 0xFF,              //   Usage Maximum (0xFFFF)
         0x15, 0x00,                    //   Logical Minimum (0)
         0x27, 0xFF, 0xFF, 0x00, 0x00,  //   Logical Maximum (0xFFFF)
-        0x75, 0x10,        //   Report Size (16)
-        0x95, 0x01,        //   Report Count (1)
-        0x81, 0x00,        //   Input (Data, Array, Absolute)
-        0xC0,              // End Collection
+        0x75, 0x10,                    //   Report Size (16)
+        0x95, 0x01,                    //   Report Count (1)
+        0x81, 0x00,                    //   Input (Data, Array, Absolute)
+        0xC0,                          // End Collection
         // Collection 4: vendor command channel, 64-byte frames including the id.
         0x06, 0x1C, 0xFF,  // Usage Page (Vendor 0xFF1C)
         0x09, 0x92,        // Usage (0x92)

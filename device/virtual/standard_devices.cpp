@@ -36,16 +36,15 @@ struct StandardDevice {
 };
 
 const StandardDevice kStandardDevices[] = {
-    {"keyboard", kTypeKeyboard, "Vorpaline TIRK Keyboard", Shape::kKeyboard, kTypeKeyboard,
-     false, KeyboardFirmware},
+    {"keyboard", kTypeKeyboard, "Vorpaline TIRK Keyboard", Shape::kKeyboard, kTypeKeyboard, false,
+     KeyboardFirmware},
     {"keyboard-receiver", kTypeKeyboardReceiver, "Vorpaline TIRK Keyboard Receiver",
      Shape::kKeyboard, kTypeKeyboard, true, KeyboardFirmware},
-    {"mouse", kTypeMouse, "Vorpaline TIRK Mouse", Shape::kMouse, kTypeMouse, false,
-     MouseFirmware},
+    {"mouse", kTypeMouse, "Vorpaline TIRK Mouse", Shape::kMouse, kTypeMouse, false, MouseFirmware},
     {"mouse-receiver", kTypeMouseReceiver, "Vorpaline TIRK Mouse Receiver", Shape::kMouse,
      kTypeMouse, true, MouseFirmware},
-    {"mousepad", kTypeMousePad, "Vorpaline TIRK Mouse Pad", Shape::kKeyboard, kTypeMousePad,
-     false, MousePadFirmware},
+    {"mousepad", kTypeMousePad, "Vorpaline TIRK Mouse Pad", Shape::kKeyboard, kTypeMousePad, false,
+     MousePadFirmware},
     {"headset", kTypeHeadset, "Vorpaline TIRK Headset", Shape::kHeadset, kTypeHeadset, false,
      MakeHeadsetFirmware},
 };

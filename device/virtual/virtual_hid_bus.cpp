@@ -163,14 +163,13 @@ bool VirtualHidBus::Unplug(std::string_view name, std::string* error) {
 
 void VirtualHidBus::RunOnBusThread(const std::function<void()>& task) {
     bool done = false;
+    bool runHere = false;  // decided under the lock; `done` belongs to the bus thread once queued
     {
         std::lock_guard<std::mutex> lock(queueMutex_);
-        if (running_ && std::this_thread::get_id() != threadId_.load())
-            queue_.push_back({&task, &done});
-        else
-            done = true;
+        runHere = !running_ || std::this_thread::get_id() == threadId_.load();
+        if (!runHere) queue_.push_back({&task, &done});
     }
-    if (done) {
+    if (runHere) {
         task();
         return;
     }

@@ -79,30 +79,63 @@ TEST_F(Transfers, ChunksFollowTheLinkAndTheBase) {
         std::vector<Chunk> chunks;
     };
     const Case cases[] = {
-        {"settings wired from 0x100", kWired, 0x06,
-         [](CCommandChannel& c, const auto& d) { return c.WriteSettings(d, 0x100); }, 60,
+        {"settings wired from 0x100",
+         kWired,
+         0x06,
+         [](CCommandChannel& c, const auto& d) { return c.WriteSettings(d, 0x100); },
+         60,
          {{56, 0x100}, {4, 0x138}}},
-        {"settings wireless from 0x100", kWireless, 0x06,
-         [](CCommandChannel& c, const auto& d) { return c.WriteSettings(d, 0x100); }, 60,
+        {"settings wireless from 0x100",
+         kWireless,
+         0x06,
+         [](CCommandChannel& c, const auto& d) { return c.WriteSettings(d, 0x100); },
+         60,
          {{24, 0x100}, {24, 0x118}, {12, 0x130}}},
-        {"bank 3 of stride 200", kWired, 0x0B,
-         [](CCommandChannel& c, const auto& d) { return c.WriteBank(d, 3, 200); }, 70,
+        {"bank 3 of stride 200",
+         kWired,
+         0x0B,
+         [](CCommandChannel& c, const auto& d) { return c.WriteBank(d, 3, 200); },
+         70,
          {{56, 600}, {14, 656}}},
-        {"macro block wireless", kWireless, 0x15,
-         [](CCommandChannel& c, const auto& d) { return c.WriteMacroData(d); }, 48,
+        {"macro block wireless",
+         kWireless,
+         0x15,
+         [](CCommandChannel& c, const auto& d) { return c.WriteMacroData(d); },
+         48,
          {{24, 0}, {24, 24}}},
-        {"recoil block wireless keeps 56", kWireless, 0x17,
-         [](CCommandChannel& c, const auto& d) { return c.WriteRecoilData(d); }, 120,
+        {"recoil block wireless keeps 56",
+         kWireless,
+         0x17,
+         [](CCommandChannel& c, const auto& d) { return c.WriteRecoilData(d); },
+         120,
          {{56, 0}, {56, 56}, {8, 112}}},
-        {"light frame wireless", kWireless, 0x12,
-         [](CCommandChannel& c, const auto& d) { return c.WriteLightFrame(d); }, 30,
+        {"light frame wireless",
+         kWireless,
+         0x12,
+         [](CCommandChannel& c, const auto& d) { return c.WriteLightFrame(d); },
+         30,
          {{24, 0}, {6, 24}}},
-        {"second key layer", kWired, 0x27,
-         [](CCommandChannel& c, const auto& d) { return c.WriteFnKeyTable(d, 0); }, 512,
-         {{56, 0}, {56, 56}, {56, 112}, {56, 168}, {56, 224}, {56, 280}, {56, 336},
-          {56, 392}, {56, 448}, {8, 504}}},
-        {"nothing to write sends nothing", kWired, 0x06,
-         [](CCommandChannel& c, const auto& d) { return c.WriteSettings(d, 0); }, 0, {}},
+        {"second key layer",
+         kWired,
+         0x27,
+         [](CCommandChannel& c, const auto& d) { return c.WriteFnKeyTable(d, 0); },
+         512,
+         {{56, 0},
+          {56, 56},
+          {56, 112},
+          {56, 168},
+          {56, 224},
+          {56, 280},
+          {56, 336},
+          {56, 392},
+          {56, 448},
+          {8, 504}}},
+        {"nothing to write sends nothing",
+         kWired,
+         0x06,
+         [](CCommandChannel& c, const auto& d) { return c.WriteSettings(d, 0); },
+         0,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -114,8 +147,8 @@ TEST_F(Transfers, ChunksFollowTheLinkAndTheBase) {
         uint16_t base = c.chunks.empty() ? 0 : c.chunks.front().offset;
         for (const Chunk& chunk : c.chunks) {
             auto first = data.begin() + (chunk.offset - base);
-            expected.push_back(
-                Expected(c.command, std::vector<uint8_t>(first, first + chunk.length), chunk.offset));
+            expected.push_back(Expected(
+                c.command, std::vector<uint8_t>(first, first + chunk.length), chunk.offset));
         }
         EXPECT_EQ(Received(), expected);
         if (!data.empty()) {

@@ -1,8 +1,8 @@
 // The 64-byte command frame on its own: byte positions, checksum, zero fill,
 // and the frame log's text.
-#include <gtest/gtest.h>
-
 #include "device/link/command_frame.h"
+
+#include <gtest/gtest.h>
 
 namespace tirk::link {
 namespace {

@@ -13,21 +13,34 @@ constexpr size_t kCommandByte = 3, kLengthByte = 4, kStatusByte = 7, kDataByte =
 // second layer has its own.
 uint8_t AreaOf(uint8_t command) {
     switch (command) {
-        case 0x06: return 0x05;  // settings
-        case 0x09: return 0x07;  // key table
-        case 0x0B: return 0x0A;  // banks
-        default: return command;
+        case 0x06:
+            return 0x05;  // settings
+        case 0x09:
+            return 0x07;  // key table
+        case 0x0B:
+            return 0x0A;  // banks
+        default:
+            return command;
     }
 }
 
 bool IsRead(uint8_t command) {
     switch (command) {
-        case 0x03: case 0x05: case 0x07: case 0x0A: case 0x1A: case 0x1B: return true;
-        default: return false;
+        case 0x03:
+        case 0x05:
+        case 0x07:
+        case 0x0A:
+        case 0x1A:
+        case 0x1B:
+            return true;
+        default:
+            return false;
     }
 }
 
-uint16_t OffsetOf(const std::vector<uint8_t>& frame) { return frame[5] | frame[6] << 8; }
+uint16_t OffsetOf(const std::vector<uint8_t>& frame) {
+    return frame[5] | frame[6] << 8;
+}
 
 }  // namespace
 
@@ -101,11 +114,6 @@ void MemoryFirmware::SetNotLinked(bool notLinked) {
 void MemoryFirmware::SetForeignEchoes(int count) {
     std::lock_guard lock(mutex_);
     foreignEchoes_ = count;
-}
-
-int MemoryFirmware::FramesSeen(uint8_t command) {
-    std::lock_guard lock(mutex_);
-    return seen_[command];
 }
 
 bool MemoryFirmware::WaitForFrames(uint8_t command, int count, std::chrono::milliseconds timeout) {

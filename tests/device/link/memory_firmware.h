@@ -34,8 +34,6 @@ public:
     /// Sends `count` frames echoing another command code before each real answer.
     void SetForeignEchoes(int count);
 
-    /// How many frames of `command` have arrived.
-    int FramesSeen(uint8_t command);
     /// Waits up to `timeout` until `count` frames of `command` have arrived.
     bool WaitForFrames(uint8_t command, int count, std::chrono::milliseconds timeout);
 

@@ -122,6 +122,29 @@ TEST_F(HidOverVirtualBus, NotificationReachesOnlyTheNotificationCollection) {
         << "the command collection drops reports of other collections";
 }
 
+// What the notification listener does with a report: decode it and take the
+// first usage of the first data item as the code. Codes above the consumer
+// usages (0x0401 …, 0x11xx) must survive the descriptor's logical range.
+TEST_F(HidOverVirtualBus, NotificationCodesDecodeAsTheFirstUsage) {
+    CHidInterface notification(backend_);
+    ASSERT_TRUE(OpenReadWrite(notification, PathOf(1)));  // keyboard col03
+    for (uint16_t code : {0x0401, 0x0402, 0x0435, 0x1103, 0x10A7}) {
+        SCOPED_TRACE(code);
+        std::string answer;
+        ASSERT_TRUE(
+            bus_->Find("keyboard")->FirmwareControl({"notify", std::to_string(code)}, &answer))
+            << answer;
+        uint8_t buffer[64] = {};
+        uint32_t transferred = 0;
+        ASSERT_TRUE(notification.Read(buffer, sizeof buffer, transferred, test::kPromptlyMs));
+        notification.ParseInputReport(buffer, transferred);
+        auto& items = notification.DataItems(hid::ReportType::Input);
+        ASSERT_FALSE(items.empty());
+        ASSERT_FALSE(items[0].usageList.empty());
+        EXPECT_EQ(items[0].usageList[0], code);
+    }
+}
+
 TEST_F(HidOverVirtualBus, UnplugEndsABlockedReadAndTheScanSeesItGone) {
     std::string path = PathOf(6);  // mouse receiver command
     CHidInterface hid(backend_);

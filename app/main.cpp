@@ -1,0 +1,144 @@
+// The tirk executable: start-up, single instance, the main window and its
+// message loop, and the orderly end.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/app_globals.h"
+#include "app/install_paths.h"
+#include "app/ipc.h"
+#include "app/main_window.h"
+#include "app/messages.h"
+#include "app/private_font.h"
+#include "app/quit_signals.h"
+#include "app/single_instance.h"
+#include "core/log.h"
+#include "device/device_table.h"
+#include "device/virtual/emulated_bus.h"
+#include "ui/paint_manager.h"
+#include "ui/resource_manager.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: tirk [--emulate] [--help] [--version]\n"
+    "Configures Vorpaline TIRK gaming keyboards, mice, mouse pads and headsets.\n\n"
+    "  --emulate   start with the virtual keyboard, mouse, mouse pad and headset\n"
+    "  --help      show this text\n"
+    "  --version   show the version\n";
+
+struct Options {
+    bool emulate = false;
+    bool exit_now = false;
+    int exit_code = 0;
+};
+
+Options ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--emulate") == 0) {
+            options.emulate = true;
+        } else if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            options.exit_now = true;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tirk %s\n", TIRK_VERSION);
+            options.exit_now = true;
+        } else {
+            std::fprintf(stderr, "tirk: unknown option '%s'\n%s", argv[i], kUsage);
+            options.exit_now = true;
+            options.exit_code = 2;
+        }
+    }
+    return options;
+}
+
+tirk::DeviceTables LoadTables() {
+    tirk::DeviceTables tables;
+    std::string error;
+    if (!tirk::LoadDeviceTables(tirk::DefaultDeviceTablesPath(), &tables, &error))
+        tirk::log::FileFault(tirk::DefaultDeviceTablesPath(), error);
+    return tables;
+}
+
+// `tirk --emulate`: the virtual devices, and this process's HID backend
+// pointed at them before the first scan.
+std::unique_ptr<tirk::vbus::VirtualHidBus> StartEmulation(const tirk::DeviceTables& tables) {
+    std::string error;
+    auto bus = tirk::vbus::StartEmulatedBus(tables, "", &error);
+    if (!bus) {
+        std::fprintf(stderr, "tirk: the virtual devices could not start: %s\n", error.c_str());
+        return nullptr;
+    }
+    setenv("TIRK_HID_ROOT", bus->root().c_str(), 1);
+    tirk::log::Printf("virtual devices at %s", bus->root().c_str());
+    return bus;
+}
+
+// The message loop with the main window; returns when "exit" was chosen.
+void RunMainWindow(const std::string& folder, tirk::DeviceTables tables,
+                   tirk::SingleInstance& instance) {
+    CPaintManagerUI::SetInstancePath(folder);
+    CPaintManagerUI::SetResourcePath(folder + "/skin/");
+    // The custom page controls register with CControlFactory here as they
+    // come; the main window's own layout needs none.
+    auto window = std::make_unique<CMainWnd>(std::move(tables), tirk::CreateDbusIpcService());
+    if (!window->Create(nullptr, "Vorpaline TIRK")) {
+        std::fprintf(stderr, "tirk: the main window cannot be built: %s\n",
+                     window->GetLoadError().c_str());
+        return;
+    }
+    window->CenterWindow();
+    tirk::RouteQuitSignals([w = window.get()] {
+        tirk::log::Line("quit signal: exiting");
+        w->ExitProgram();
+    });
+    QObject::connect(&instance, &tirk::SingleInstance::ActivationRequested,
+                     [w = window.get()] { w->OnInstanceMessage(0, 1); });
+    CPaintManagerUI::MessageLoop();
+    window.reset();
+    CResourceManager::GetInstance()->Release();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options options = ParseOptions(argc, argv);
+    if (options.exit_now) return options.exit_code;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Vorpaline TIRK");
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const std::string folder = tirk::InstallationFolder();
+    std::unique_ptr<tirk::CPrivateFont> fonts[std::size(tirk::kPrivateFontFiles)];
+    for (size_t i = 0; i < std::size(fonts); ++i) {
+        fonts[i] = std::make_unique<tirk::CPrivateFont>(folder);
+        fonts[i]->Load(tirk::kPrivateFontFiles[i]);
+    }
+
+    const int instance_message = tirk::RegisteredMessageId(tirk::kInstanceMessageName);
+    tirk::Globals().instance_message = instance_message;
+    tirk::log::Printf("软件标示：%d", instance_message);
+
+    tirk::SingleInstance instance(tirk::InstanceFolder());
+    if (instance.Acquire() == tirk::SingleInstance::Role::kSecond) {
+        const bool answered = instance.AskFirstToActivate(std::chrono::milliseconds(500));
+        tirk::log::Line(answered ? "another instance runs: brought it to the front"
+                                 : "another instance is starting: leaving it alone");
+        return 0;
+    }
+    instance.Listen();
+
+    tirk::DeviceTables tables = LoadTables();
+    std::unique_ptr<tirk::vbus::VirtualHidBus> bus;
+    if (options.emulate) bus = StartEmulation(tables);
+
+    RunMainWindow(folder, std::move(tables), instance);
+    bus.reset();
+    for (auto it = std::rbegin(fonts); it != std::rend(fonts); ++it) it->reset();
+    return 0;
+}

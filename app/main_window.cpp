@@ -1,0 +1,390 @@
+#include "app/main_window.h"
+
+#include <QGuiApplication>
+#include <QObject>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include "app/app_globals.h"
+#include "app/fit_to_monitor.h"
+#include "app/lighting_sync.h"
+#include "app/sleep_watch.h"
+#include "app/status_block.h"
+#include "core/log.h"
+#include "device/hid/hid_interface.h"
+#include "ui/button.h"
+#include "ui/container.h"
+#include "ui/menu_wnd.h"
+#include "ui/paint_manager.h"
+
+using tirk::GameEvent;
+using tirk::MainMessage;
+
+namespace {
+
+constexpr const char* kWindowButtonNames[] = {
+    "closebtn",    "maxbtn",   "restorebtn",   "minbtn", "skinbtn",
+    "gamemodebtn", "cloudbtn", "smarteyesbtn", "setbtn",
+};
+constexpr char kLightStatus[] = "control_light_status";
+constexpr char kNoDeviceHint[] = "No_device_Link";
+constexpr char kTextLightOn[] = "控制灯光";
+constexpr char kTextLightOff[] = "不控制灯光";
+constexpr char kIconFile[] = "main/logo.png";
+constexpr char kTitle[] = "Vorpaline TIRK";
+
+}  // namespace
+
+CMainWnd::CMainWnd(tirk::DeviceTables tables, std::unique_ptr<tirk::IpcService> ipc)
+    : tables_(std::move(tables)),
+      ipc_(std::move(ipc)),
+      gate_(std::make_shared<tirk::TaskGate>(this)) {}
+
+CMainWnd::~CMainWnd() {
+    StopWorkers();
+    CResourceManager::GetInstance()->SetTextQueryInterface(nullptr);
+    tirk::Globals().main_window = nullptr;
+}
+
+// ---------------------------------------------------------------- start-up
+
+void CMainWnd::InitWindow() {
+    tirk::log::Line("InitWindow");
+    CResourceManager::GetInstance()->SetTextQueryInterface(this);
+    std::string error;
+    if (!CResourceManager::GetInstance()->LoadLanguage("lan_cn.xml", &error))
+        tirk::log::FileFault("lan_cn.xml", error);
+    for (size_t i = 0; i < window_buttons_.size(); ++i)
+        window_buttons_[i] = dynamic_cast<CButtonUI*>(m_pm.FindControl(kWindowButtonNames[i]));
+    tirk::Globals().main_window = this;
+    SetIcon(kIconFile);
+    tray_.SetOnLeftClick([this] { OnTrayLeftClick(); });
+    tray_.SetOnRightClick([this](TPointUI point) { OnTrayRightClick(point); });
+    if (!tray_.CreateTrayIcon(kIconFile, kTitle)) tirk::log::Line("no tray icon (no system tray)");
+    ipc_->Start(*this);
+    sleep_watch_ = std::make_unique<tirk::SleepWatch>();
+    QObject::connect(sleep_watch_.get(), &tirk::SleepWatch::SleepChanged,
+                     [this](bool asleep) { OnSleepChanged(asleep); });
+    sleep_watch_->Start();
+}
+
+void CMainWnd::OnWindowInit() {
+    ipc_->AnnounceLightOwner(1, 1);
+    // The saved language, the family pages and the audio companion come with
+    // their own parts; the window frame needs none of them.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        tirk::Globals().screen_width = screen->geometry().width();
+        tirk::Globals().screen_height = screen->geometry().height();
+    }
+    ShowWindow(false);
+    StartWorkers();
+    WatchScreens();
+    SetTimer(tirk::kTimerFitAfterInit, 100);
+    first_size_ = true;
+}
+
+void CMainWnd::StartWorkers() {
+    scanner_ = std::make_shared<tirk::DeviceScanner>(tables_.candidates,
+                                                     std::make_unique<CHidInterface>());
+    tirk::DeviceScanHooks scan_hooks;
+    scan_hooks.first_scan_done = [gate = gate_, this](int count) {
+        gate->Post([this, count] {
+            candidate_interfaces_ = count;
+            first_scan_done_ = true;
+            OnInstanceMessage(0, 0);
+        });
+    };
+    scan_hooks.count_changed = [gate = gate_, this](int count) {
+        gate->Post([this, count] { candidate_interfaces_ = count; });
+    };
+    slots_.Start(kScanSlot, [scanner = scanner_, scan_hooks](tirk::StopEvent& stop) {
+        tirk::RunDeviceScanWorker(stop, *scanner, scan_hooks);
+    });
+    // Slot kAudioWatchdogSlot runs the audio companion's watchdog once the
+    // companion exists; until then the slot has only its event.
+    tirk::LightingSyncHooks sync_hooks{[] { return -1; }, [] {}};
+    slots_.Start(kLightingSyncSlot, [sync_hooks](tirk::StopEvent& stop) {
+        tirk::RunLightingSyncWorker(stop, sync_hooks);
+    });
+}
+
+void CMainWnd::WatchScreens() {
+    screen_watch_ = std::make_unique<QObject>();
+    auto watch = [this](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, screen_watch_.get(),
+                         [this] { OnDisplayChanged(); });
+    };
+    for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+    auto* app = qobject_cast<QGuiApplication*>(QGuiApplication::instance());
+    QObject::connect(app, &QGuiApplication::screenAdded, screen_watch_.get(),
+                     [this, watch](QScreen* screen) {
+                         watch(screen);
+                         OnDisplayChanged();
+                     });
+    QObject::connect(app, &QGuiApplication::screenRemoved, screen_watch_.get(),
+                     [this] { OnDisplayChanged(); });
+    GetWidget()->winId();  // the native window, so that its screen can be watched while hidden
+    if (QWindow* window = GetWidget()->windowHandle())
+        QObject::connect(window, &QWindow::screenChanged, screen_watch_.get(),
+                         [this] { OnDisplayChanged(); });
+}
+
+// ---------------------------------------------------------------- notifications
+
+void CMainWnd::Notify(TNotifyUI& msg) {
+    if (msg.sType != "timer")
+        tirk::log::Printf("%s %s", msg.sType.c_str(),
+                          msg.pSender ? msg.pSender->GetName().c_str() : "");
+    if (msg.sType == "windowinit") {
+        OnWindowInit();
+    } else if (msg.sType == "windowsize") {
+        OnFirstWindowSize(msg);
+    } else if (msg.sType == "click") {
+        OnClick(msg);
+    } else if (msg.sType == "click_wpremove" || msg.sType == "click_wpedit") {
+        return;
+    }
+    // "colorchanged" and the page notifications go to the page routing.
+    WindowImplBase::Notify(msg);
+}
+
+void CMainWnd::OnFirstWindowSize(TNotifyUI& msg) {
+    if (!first_size_ || !msg.pSender || msg.pSender->GetName() != "root") return;
+    first_size_ = false;
+    // The first size may arrive from inside the first show; fitting (which may
+    // hide) must wait until that show is complete.
+    PostTask([this] { FitToMonitor(); });
+}
+
+void CMainWnd::OnClick(TNotifyUI& msg) {
+    if (!msg.pSender) return;
+    const std::string& name = msg.pSender->GetName();
+    if (name == "closebtn") {
+        OnCloseButton();
+    } else if (name == "nodevice_ok_btn") {
+        ShowWindow(false);
+    } else if (name == "minbtn") {
+        Minimize();
+    } else if (name == "maxbtn") {
+        Maximize();
+    } else if (name == "restorebtn") {
+        Restore();
+    } else if (name == kLightStatus) {
+        ToggleLightControl();
+    }
+    // "skinbtn" and "setbtn" open the skin and settings windows once they exist.
+}
+
+void CMainWnd::OnCloseButton() {
+    CloseSatelliteWindows();
+    ShowWindow(false);
+    // Pausing the devices' polling belongs to the device objects.
+}
+
+bool CMainWnd::HandleCloseRequest() {
+    OnCloseButton();
+    return true;
+}
+
+// ---------------------------------------------------------------- light control
+
+void CMainWnd::ToggleLightControl() {
+    SetLightControl(light_control_ ? 0 : 1);
+    ipc_->AnnounceLightOwner(1, light_control_);
+}
+
+void CMainWnd::SetLightControl(int on) {
+    light_control_ = on;
+    if (CControlUI* status = m_pm.FindControl(kLightStatus))
+        status->SetText(on ? kTextLightOn : kTextLightOff);
+    tirk::log::Printf("light control %d", on);
+    // The device objects take the flag once they exist.
+}
+
+void CMainWnd::OnLightControl(int w_param, int l_param) {
+    if (!Admit(MainMessage::kLightControl)) return;
+    if (w_param != 1 || (l_param != 0 && l_param != 1)) return;
+    SetLightControl(l_param);
+}
+
+// ---------------------------------------------------------------- other programs
+
+std::vector<std::uint8_t> CMainWnd::OnQueryStatus() {
+    std::vector<tirk::FamilyIdentity> families;
+    for (const tirk::DeviceFamily& f : tables_.families)
+        families.push_back({f.vendorId, f.productId, static_cast<std::uint32_t>(f.typeCode)});
+    return tirk::BuildStatusBlock(families);
+}
+
+void CMainWnd::OnGameEvent(GameEvent event, int w_param, int l_param) {
+    if (!Admit(MainMessage::kInputHook)) return;
+    // The lighting flash on the selected device comes with the lighting pages.
+    tirk::log::Printf("%s %d %d", tirk::GameEventName(event), w_param, l_param);
+}
+
+void CMainWnd::OnActivate() {
+    OnInstanceMessage(0, 1);
+}
+
+void CMainWnd::OnExit() {
+    // Answer the caller first; the window closes from the event loop.
+    PostTask([this] { ExitProgram(); });
+}
+
+std::string CMainWnd::QueryControlText(const std::string& /*key*/) {
+    return {};
+}
+
+// ---------------------------------------------------------------- bring to front
+
+void CMainWnd::OnInstanceMessage(intptr_t w_param, intptr_t l_param) {
+    tirk::log::Printf("软件标示 %d，%xd%xd", tirk::Globals().instance_message.load(),
+                      static_cast<unsigned>(w_param), static_cast<unsigned>(l_param));
+    UpdateNoDeviceHint();
+    ShowAndRaise();
+}
+
+int CMainWnd::CountConnectedDevices() const {
+    // Until the device objects exist, a device counts as connected when the
+    // scan saw one of its candidate interfaces.
+    return candidate_interfaces_;
+}
+
+void CMainWnd::UpdateNoDeviceHint() {
+    if (CControlUI* hint = m_pm.FindControl(kNoDeviceHint))
+        hint->SetVisible(CountConnectedDevices() == 0);
+}
+
+void CMainWnd::ShowAndRaise() {
+    if (IsMinimized()) Restore();
+    ShowWindow(true);
+    BringToFront();
+    tirk::log::Line("main window brought to the front");
+}
+
+// ---------------------------------------------------------------- monitor
+
+void CMainWnd::FitToMonitor() {
+    const bool was_shown = IsVisible() && !IsMinimized();
+    if (IsMinimized()) Restore();
+    const TRectUI monitor = GetMonitorRect();
+    const tirk::MonitorFit fit = tirk::FitToMonitor(monitor.Width(), monitor.Height());
+    if (fit.dpi_error) tirk::log::Line("MAIN_WND DPI SET ERROR");
+    CPaintManagerUI::SetAllDPI(96);
+    ResizeClient(tirk::kMainWindowBaseWidth, tirk::kMainWindowBaseHeight);
+    CPaintManagerUI::SetAllDPI(fit.dpi);
+    // The DPI change scales the window too; sizing it again keeps the result
+    // exact whatever the window's minimum size did meanwhile.
+    ResizeClient(fit.width, fit.height);
+    window_dpi_ = fit.dpi;
+    CenterWindow();
+    if (was_shown)
+        ShowWindow(true, false);
+    else if (IsVisible())
+        ShowWindow(false);
+}
+
+void CMainWnd::OnDisplayChanged() {
+    if (!Admit(MainMessage::kDisplayChange)) return;
+    tirk::log::Line("显示器分辨率发生变化");
+    display_changed_ = 1;
+    FitToMonitor();
+}
+
+// ---------------------------------------------------------------- tray
+
+void CMainWnd::OnTrayLeftClick() {
+    if (!Admit(MainMessage::kTray)) return;
+    UpdateNoDeviceHint();
+    const bool was_shown = IsVisible() && !IsMinimized();
+    CloseSatelliteWindows();
+    if (was_shown) {
+        ShowWindow(false);
+        return;
+    }
+    FitToMonitor();
+    ShowAndRaise();
+    if (CControlUI* root = GetRoot()) root->NeedUpdate();
+}
+
+void CMainWnd::OnTrayRightClick(TPointUI screen_point) {
+    if (!Admit(MainMessage::kTray)) return;
+    tray_menu_point_ = screen_point;
+    SetTimer(tirk::kTimerTrayMenu, 10);
+}
+
+void CMainWnd::OnTimer(int id) {
+    if (!Admit(MainMessage::kTimer)) return;
+    KillTimer(id);
+    if (id == tirk::kTimerFitAfterInit) {
+        FitToMonitor();
+        if (CControlUI* root = GetRoot()) root->Invalidate();
+    } else if (id == tirk::kTimerTrayMenu) {
+        std::string error;
+        if (!CMenuWnd::CreateMenu("menu.xml", tray_menu_point_, this, {}, &error))
+            tirk::log::FileFault("menu.xml", error);
+    }
+}
+
+void CMainWnd::OnMenuCommand(const TMenuCommandUI& command) {
+    if (!Admit(MainMessage::kMenuCommand)) return;
+    tirk::log::Printf("menu %s", command.name.c_str());
+    if (command.name == "exit") ExitProgram();
+    // "about_menu" and "setwnd_menu" open the about and settings windows once
+    // they exist.
+}
+
+// ---------------------------------------------------------------- activation, power
+
+void CMainWnd::OnActivateChanged(bool active) {
+    active_[0] = active_[1] = active ? 1 : 0;
+}
+
+void CMainWnd::OnMouseHoverChanged(bool inside) {
+    tirk::log::Line(inside ? "鼠标移入" : "鼠标移出");
+}
+
+void CMainWnd::OnSleepChanged(bool asleep) {
+    tirk::Globals().awake = !asleep;
+    tirk::log::Line(asleep
+                        ? "system suspends: only activation, lighting control and exit are handled"
+                        : "system resumed");
+    // The device objects get the flag 0 while asleep and light_control_ after.
+}
+
+bool CMainWnd::Admit(MainMessage message) const {
+    return tirk::Globals().awake || tirk::HandledWhileAsleep(message);
+}
+
+// ---------------------------------------------------------------- exit
+
+void CMainWnd::CloseSatelliteWindows() {
+    for (WindowImplBase*& window : satellites_) {
+        if (window) window->Close(0);
+        window = nullptr;
+    }
+}
+
+void CMainWnd::ExitProgram() {
+    CloseSatelliteWindows();
+    CMenuWnd::CloseOpenMenu();
+    Close(0);
+}
+
+void CMainWnd::OnFinalMessage() {
+    tray_.DeleteTrayIcon();
+    tirk::log::Line("退出测试");
+    StopWorkers();
+    CPaintManagerUI::QuitMessageLoop(0);
+}
+
+void CMainWnd::StopWorkers() {
+    if (workers_stopped_) return;
+    workers_stopped_ = true;
+    ShowWindow(false);
+    slots_.Stop();
+    gate_->Close();
+    screen_watch_.reset();
+    // The audio companion is told to stop here once it exists.
+}

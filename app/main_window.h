@@ -1,0 +1,133 @@
+// CMainWnd: the main window. It owns the frame of the program: the tray icon
+// and its menu, the worker slots, the light-control flag, the awake flag's
+// effect, fitting the window to the monitor and the exit sequence. It starts
+// hidden and shows itself once the first device scan has finished.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/device_scan.h"
+#include "app/ipc.h"
+#include "app/messages.h"
+#include "app/task_gate.h"
+#include "app/worker_slots.h"
+#include "device/device_table.h"
+#include "ui/resource_manager.h"
+#include "ui/tray_icon.h"
+#include "ui/window_impl.h"
+
+class CButtonUI;
+class QObject;
+
+namespace tirk {
+class SleepWatch;
+}
+
+class CMainWnd : public WindowImplBase, public tirk::IpcHandler, public IQueryControlTextUI {
+public:
+    /// Worker slots with a thread.
+    static constexpr int kScanSlot = 0;
+    static constexpr int kAudioWatchdogSlot = 1;  // the audio companion's watchdog
+    static constexpr int kLightingSyncSlot = 8;
+    /// Satellite windows (settings and tool windows) closed with the main window.
+    static constexpr int kSatelliteCount = 4;
+
+    /// `tables`: the device tables; `ipc`: the IPC backend (owned; started
+    /// when the window initialises).
+    CMainWnd(tirk::DeviceTables tables, std::unique_ptr<tirk::IpcService> ipc);
+    /// Stops the workers if the window was not closed through "exit".
+    ~CMainWnd() override;
+
+    // --- WindowImplBase -----------------------------------------------------
+    std::string GetSkinFile() override { return "main.xml"; }
+    std::string GetWindowClassName() const override { return "MainWnd"; }
+    void InitWindow() override;
+    void Notify(TNotifyUI& msg) override;
+    void OnMenuCommand(const TMenuCommandUI& command) override;
+    /// The window manager's close hides the window, as the close button does.
+    bool HandleCloseRequest() override;
+    /// The window was closed ("exit"): removes the tray icon, stops the
+    /// workers and ends the message loop.
+    void OnFinalMessage() override;
+    void OnTimer(int id) override;
+    void OnActivateChanged(bool active) override;
+    void OnMouseHoverChanged(bool inside) override;
+
+    // --- IpcHandler (other programs) -------------------------------------------
+    void OnLightControl(int w_param, int l_param) override;
+    std::vector<std::uint8_t> OnQueryStatus() override;
+    void OnGameEvent(tirk::GameEvent event, int w_param, int l_param) override;
+    void OnActivate() override;
+    void OnExit() override;
+
+    // --- IQueryControlTextUI ------------------------------------------------------
+    /// No texts beyond the language file's.
+    std::string QueryControlText(const std::string& key) override;
+
+    // --- operations used by other parts -----------------------------------------
+    /// The instance message: a later start (wParam 0, lParam 1), the first
+    /// scan (0, 0) or Activate. Logs it and brings the window to the front.
+    void OnInstanceMessage(intptr_t w_param, intptr_t l_param);
+    /// Sizes the window for its monitor (DPI 144 above 1500 × 960, else 96)
+    /// and centres it; the window keeps its visibility.
+    void FitToMonitor();
+    /// The tray icon's left click: hides a shown window, shows a hidden one.
+    void OnTrayLeftClick();
+    /// The tray icon's right click at a screen point: opens the tray menu
+    /// after 10 ms (timer 1032).
+    void OnTrayRightClick(TPointUI screen_point);
+    /// The system suspends (asleep true) or resumes.
+    void OnSleepChanged(bool asleep);
+    /// The display configuration changed.
+    void OnDisplayChanged();
+    /// "exit": closes the satellite windows and the main window, which ends
+    /// the program (OnFinalMessage).
+    void ExitProgram();
+
+    /// Whether this program drives the devices' lighting (initially 1).
+    int GetLightControl() const { return light_control_; }
+    /// True once the first device scan has finished.
+    bool IsFirstScanDone() const { return first_scan_done_; }
+    /// The window DPI chosen by the last fit to monitor.
+    int GetWindowDpi() const { return window_dpi_; }
+
+private:
+    void OnWindowInit();
+    void OnFirstWindowSize(TNotifyUI& msg);
+    void OnClick(TNotifyUI& msg);
+    void OnCloseButton();
+    void ToggleLightControl();
+    void SetLightControl(int on);
+    void ShowAndRaise();
+    void UpdateNoDeviceHint();
+    void CloseSatelliteWindows();
+    void StartWorkers();
+    void StopWorkers();
+    void WatchScreens();
+    bool Admit(tirk::MainMessage message) const;
+    int CountConnectedDevices() const;
+
+    tirk::DeviceTables tables_;
+    std::unique_ptr<tirk::IpcService> ipc_;
+    std::unique_ptr<tirk::SleepWatch> sleep_watch_;
+    std::unique_ptr<QObject> screen_watch_;  // owns the screen signal connections
+    CTrayIcon tray_;
+    std::array<CButtonUI*, 9> window_buttons_{};
+    std::array<WindowImplBase*, kSatelliteCount> satellites_{};
+
+    tirk::TaskGatePtr gate_;
+    std::shared_ptr<tirk::DeviceScanner> scanner_;  // shared with the scan worker
+    tirk::WorkerSlots slots_;
+    bool workers_stopped_ = false;
+
+    int light_control_ = 1;
+    int active_[2] = {0, 0};
+    int display_changed_ = 0;
+    int window_dpi_ = 96;
+    bool first_size_ = false;
+    bool first_scan_done_ = false;
+    int candidate_interfaces_ = 0;  // seen by the latest complete scan
+    TPointUI tray_menu_point_;
+};

@@ -1,0 +1,78 @@
+// The main window's 20 worker slots. Each slot has a manual-reset stop event
+// and, for the few slots that run a worker, a thread. Workers block on their
+// event (never poll), so setting it ends them at once; Stop() still bounds the
+// wait per thread because a stuck worker must not hang the exit.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace tirk {
+
+/// A manual-reset event: once Set, every waiter wakes and stays awake until
+/// Reset. Thread-safe.
+class StopEvent {
+public:
+    /// Signals the event and wakes every waiter.
+    void Set();
+    /// Clears the event (workers do this when they start).
+    void Reset();
+    /// True while the event is set.
+    bool IsSet() const;
+    /// Blocks until the event is set or `timeout` passed. Returns true when set.
+    bool WaitFor(std::chrono::milliseconds timeout) const;
+
+private:
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    bool set_ = false;
+};
+
+/// How a slot's thread ended in WorkerSlots::Stop.
+enum class WorkerEnd {
+    kNoThread,  ///< the slot runs no worker
+    kEnded,     ///< the worker returned within the bound and was joined
+    kTimedOut,  ///< the worker did not return in time; it was detached
+};
+
+class WorkerSlots {
+public:
+    static constexpr int kCount = 20;
+    static constexpr std::chrono::milliseconds kStopBound{1000};
+
+    /// A worker's body; it must return soon after `stop` is set.
+    using Body = std::function<void(StopEvent& stop)>;
+
+    WorkerSlots();
+    /// Stops every worker (see Stop).
+    ~WorkerSlots();
+    WorkerSlots(const WorkerSlots&) = delete;
+    WorkerSlots& operator=(const WorkerSlots&) = delete;
+
+    /// Starts `body` on a new thread in `slot`. Returns false when the slot is
+    /// out of range or already has a thread.
+    bool Start(int slot, Body body);
+
+    /// Sets every slot's event, then waits for each slot's thread at most
+    /// `bound`. A thread that does not end in time is detached (threads cannot
+    /// be killed safely); it keeps its slot state alive and frees it when it
+    /// returns at last. Logs one line per thread. Returns how each slot ended.
+    /// Calling it again only reports kNoThread.
+    std::array<WorkerEnd, kCount> Stop(std::chrono::milliseconds bound = kStopBound);
+
+    /// The event of `slot` (0 ≤ slot < kCount); valid while this object lives.
+    StopEvent& Event(int slot);
+
+private:
+    struct Slot;
+    WorkerEnd StopOne(Slot& slot, std::chrono::milliseconds bound);
+
+    std::array<std::shared_ptr<Slot>, kCount> slots_;
+};
+
+}  // namespace tirk

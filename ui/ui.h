@@ -1,0 +1,20 @@
+// Everything a page or window needs of the UI layer.
+#pragma once
+
+#include "ui/button.h"
+#include "ui/combo.h"
+#include "ui/container.h"
+#include "ui/control.h"
+#include "ui/control_factory.h"
+#include "ui/dialog_builder.h"
+#include "ui/edit.h"
+#include "ui/image_string.h"
+#include "ui/label.h"
+#include "ui/list.h"
+#include "ui/menu_wnd.h"
+#include "ui/paint_manager.h"
+#include "ui/resource_manager.h"
+#include "ui/slider.h"
+#include "ui/tray_icon.h"
+#include "ui/ui_base.h"
+#include "ui/window_impl.h"
