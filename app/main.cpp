@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app_globals.h"
+#include "app/control_table.h"
 #include "app/install_paths.h"
 #include "app/ipc.h"
 #include "app/main_window.h"
@@ -18,6 +19,7 @@
 #include "core/log.h"
 #include "device/device_table.h"
 #include "device/virtual/emulated_bus.h"
+#include "ui/control_factory.h"
 #include "ui/paint_manager.h"
 #include "ui/resource_manager.h"
 
@@ -83,8 +85,9 @@ void RunMainWindow(const std::string& folder, tirk::DeviceTables tables,
                    tirk::SingleInstance& instance) {
     CPaintManagerUI::SetInstancePath(folder);
     CPaintManagerUI::SetResourcePath(folder + "/skin/");
-    // The custom page controls register with CControlFactory here as they
-    // come; the main window's own layout needs none.
+    // Sub-layouts built in code have no builder callback: their custom
+    // classes are found through the factory only.
+    tirk::RegisterCustomControls(*CControlFactory::GetInstance());
     auto window = std::make_unique<CMainWnd>(std::move(tables), tirk::CreateDbusIpcService());
     if (!window->Create(nullptr, "Vorpaline TIRK")) {
         std::fprintf(stderr, "tirk: the main window cannot be built: %s\n",

@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include "app/app_globals.h"
+#include "app/control_table.h"
 #include "app/fit_to_monitor.h"
 #include "app/lighting_sync.h"
 #include "app/sleep_watch.h"
@@ -131,6 +132,10 @@ void CMainWnd::WatchScreens() {
 }
 
 // ---------------------------------------------------------------- notifications
+
+CControlUI* CMainWnd::CreateControl(const std::string& className) {
+    return tirk::CreateLayoutElement(className);
+}
 
 void CMainWnd::Notify(TNotifyUI& msg) {
     if (msg.sType != "timer")

@@ -45,6 +45,8 @@ public:
     std::string GetWindowClassName() const override { return "MainWnd"; }
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;
+    /// The page controls by layout element name (app/control_table.h).
+    CControlUI* CreateControl(const std::string& className) override;
     void OnMenuCommand(const TMenuCommandUI& command) override;
     /// The window manager's close hides the window, as the close button does.
     bool HandleCloseRequest() override;

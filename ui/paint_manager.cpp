@@ -214,13 +214,16 @@ bool CPaintManagerUI::SetDPI(int dpi) {
     if (m_window && m_window->isWindow()) {
         auto rescale = [&](int value) { return int(int64_t(value) * dpi / old); };
         auto limit = [&](int value) { return value >= QWIDGETSIZE_MAX ? value : rescale(value); };
-        QSize minimum = m_window->minimumSize();
-        QSize maximum = m_window->maximumSize();
-        // Grow the bounds before the size so that neither refuses the other.
+        // Read the size before touching the bounds: a larger minimum makes Qt
+        // enlarge the window at once, and that size must not be rescaled.
+        const QSize size = m_window->size();
+        const QSize minimum = m_window->minimumSize();
+        const QSize maximum = m_window->maximumSize();
+        // Open the bounds first so that neither refuses the other or the size.
         m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         m_window->setMinimumSize(rescale(minimum.width()), rescale(minimum.height()));
         m_window->setMaximumSize(limit(maximum.width()), limit(maximum.height()));
-        m_window->resize(rescale(m_window->width()), rescale(m_window->height()));
+        m_window->resize(rescale(size.width()), rescale(size.height()));
     }
     ResetDPIAssets();
     return true;

@@ -173,5 +173,22 @@ TEST_F(WindowTest, TrayIconWithoutATrayIsSimplyNotShown) {
     EXPECT_FALSE(clicked);
 }
 
+// The window's minimum grows with the DPI; the size must be rescaled from what
+// it was before the minimum changed, not from what Qt enlarged it to.
+TEST_F(WindowTest, DpiChangeRescalesTheSizeFromBeforeTheMinimum) {
+    for (bool shown : {false, true}) {
+        RecordingWindow window("dpi_window.xml");
+        ASSERT_TRUE(shown ? window.CreateShown() : window.Create(nullptr, "dpi"));
+        QWidget* widget = window.GetWidget();
+        ASSERT_EQ(widget->size(), QSize(1000, 640)) << shown;
+        ASSERT_TRUE(window.GetPaintManager().SetDPI(144));
+        EXPECT_EQ(widget->size(), QSize(1500, 960)) << shown;
+        EXPECT_EQ(widget->minimumSize(), QSize(1500, 960)) << shown;
+        ASSERT_TRUE(window.GetPaintManager().SetDPI(96));
+        EXPECT_EQ(widget->size(), QSize(1000, 640)) << shown;
+        EXPECT_EQ(widget->minimumSize(), QSize(1000, 640)) << shown;
+    }
+}
+
 }  // namespace
 }  // namespace tirk::ui::test

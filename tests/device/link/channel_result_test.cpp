@@ -47,6 +47,9 @@ struct ResultCase {
     size_t framesSent;
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const ResultCase& c, std::ostream* out) { *out << c.name; }
+
 void Nothing(Rig&) {}
 
 const ResultCase kResultCases[] = {

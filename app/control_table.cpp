@@ -1,0 +1,75 @@
+#include "app/control_table.h"
+
+#include <cctype>
+
+#include "ui/circle_progress.h"
+#include "ui/combo_edit_element.h"
+#include "ui/control_factory.h"
+#include "ui/device_key_button.h"
+#include "ui/hand_img_button.h"
+#include "ui/placeholder_controls.h"
+#include "ui/select_panel.h"
+
+namespace tirk {
+namespace {
+
+template <typename Control>
+CControlUI* New() {
+    return new Control;
+}
+
+// Device objects, profile, lighting, key, recoil and sound panels and the
+// sub-layout rows join these tables when their classes exist.
+constexpr ControlClassRow kLayoutElements[] = {
+    {"CircleProgress", New<CCircleProgressUI>},
+    {"SelectPanel", New<CSelectPanelUI>},
+    {"DeviceKeyButton", New<CDeviceKeyButtonUI>},
+    {"HandImgButton", New<CHandImgButtonUI>},
+    {"HandImgSelectButton", New<CHandImgSelectButtonUI>},
+    {"ComboEditContainerElement", New<CComboEditContainerElementUI>},
+};
+
+constexpr ControlClassRow kFactoryClasses[] = {
+    {"CCircleProgressUI", New<CCircleProgressUI>},
+    {"CChartViewUI", New<CChartViewUI>},
+    {"CWndUI", New<CWndUI>},
+    {"CSelectPanelUI", New<CSelectPanelUI>},
+    {"CDeviceKeyButtonUI", New<CDeviceKeyButtonUI>},
+    {"CCloudShareListItemUI", New<CCloudShareListItemUI>},
+    {"CComboEditContainerElementUI", New<CComboEditContainerElementUI>},
+    {"CHandImgButtonUI", New<CHandImgButtonUI>},
+    {"CHandImgSelectButtonUI", New<CHandImgSelectButtonUI>},
+};
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return i == a.size() && !b[i];
+}
+
+}  // namespace
+
+std::span<const ControlClassRow> LayoutElementRows() {
+    return kLayoutElements;
+}
+
+CControlUI* CreateLayoutElement(const std::string& name) {
+    for (const ControlClassRow& row : kLayoutElements) {
+        if (EqualsNoCase(name, row.name)) return row.create();
+    }
+    return nullptr;
+}
+
+std::span<const ControlClassRow> FactoryClassRows() {
+    return kFactoryClasses;
+}
+
+void RegisterCustomControls(CControlFactory& factory) {
+    for (const ControlClassRow& row : kFactoryClasses) factory.RegistControl(row.name, row.create);
+}
+
+}  // namespace tirk

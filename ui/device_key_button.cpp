@@ -1,0 +1,84 @@
+#include "ui/device_key_button.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "ui/control_math.h"
+#include "ui/internal/attributes.h"
+
+void CDeviceKeyButtonUI::SetLightMark(uint32_t colour, int alpha, bool on) {
+    m_lightColor = colour;
+    m_lightAlpha = alpha;
+    m_lightOn = on ? 1 : 0;
+}
+
+void CDeviceKeyButtonUI::SetFlag(int* field, int flag) {
+    if (*field == flag) return;
+    *field = flag;
+    Repaint();
+}
+
+void CDeviceKeyButtonUI::SetSetFlag(int flag) {
+    SetFlag(&m_setFlag, flag);
+}
+
+void CDeviceKeyButtonUI::SetUnsetFlag(int flag) {
+    SetFlag(&m_unsetFlag, flag);
+}
+
+void CDeviceKeyButtonUI::SetMarkFlag(int flag) {
+    SetFlag(&m_markFlag, flag);
+}
+
+void CDeviceKeyButtonUI::SetLightImage(const std::string& image) {
+    m_lightImage = image;
+    update();
+}
+
+void CDeviceKeyButtonUI::SetKeySetImage(const std::string& image) {
+    m_keySetImage = image;
+    update();
+}
+
+void CDeviceKeyButtonUI::SetKeyUnsetImage(const std::string& image) {
+    m_keyUnsetImage = image;
+    update();
+}
+
+void CDeviceKeyButtonUI::Repaint() {
+    ++m_repaintRequests;
+    Invalidate();
+}
+
+bool CDeviceKeyButtonUI::SetAttribute(const std::string& rawName, const std::string& value) {
+    const std::string name = tirk::ui::ToLower(rawName);
+    if (name == "lightimage")
+        SetLightImage(value);
+    else if (name == "keysetimage")
+        SetKeySetImage(value);
+    else if (name == "keyunsetimage")
+        SetKeyUnsetImage(value);
+    else
+        return CButtonUI::SetAttribute(rawName, value);
+    return true;
+}
+
+void CDeviceKeyButtonUI::PaintStatusImage(QPainter& painter) {
+    CButtonUI::PaintStatusImage(painter);
+    if (m_lightOn && !m_lightImage.empty())
+        DrawImageTinted(painter, m_lightImage, tirk::ui::LightColourToRgb(m_lightColor),
+                        m_lightAlpha);
+    if (m_unsetFlag == 0 && !m_keyUnsetImage.empty()) DrawImage(painter, m_keyUnsetImage);
+    if (m_setFlag == 0 && !m_keySetImage.empty()) DrawImage(painter, m_keySetImage);
+}
+
+void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !IsEnabled() ||
+        !rect().contains(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    mousePressEvent(event);
+    SendNotify(notify_type::kDoubleClick);
+    Repaint();
+}
