@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -66,29 +67,38 @@ tirk::DeviceTables LoadTables() {
     return tables;
 }
 
-// `tirk --emulate`: the virtual devices, and this process's HID backend
-// pointed at them before the first scan.
-std::unique_ptr<tirk::vbus::VirtualHidBus> StartEmulation(const tirk::DeviceTables& tables) {
-    std::string error;
-    auto bus = tirk::vbus::StartEmulatedBus(tables, "", &error);
-    if (!bus) {
-        std::fprintf(stderr, "tirk: the virtual devices could not start: %s\n", error.c_str());
-        return nullptr;
-    }
-    setenv("TIRK_HID_ROOT", bus->root().c_str(), 1);
-    tirk::log::Printf("virtual devices at %s", bus->root().c_str());
-    return bus;
+// `tirk --emulate`: the virtual devices. The bus starts on its own thread while
+// the window builds; this process's HID backend is pointed at its root at
+// once, and the first scan waits for it (CMainWnd::SetBeforeFirstScan).
+using EmulatedBus = std::shared_future<std::shared_ptr<tirk::vbus::VirtualHidBus>>;
+
+EmulatedBus StartEmulation(const tirk::DeviceTables& tables) {
+    const std::string root = tirk::vbus::DefaultEmulatedBusRoot();
+    setenv("TIRK_HID_ROOT", root.c_str(), 1);
+    return std::async(
+        std::launch::async, [tables, root]() -> std::shared_ptr<tirk::vbus::VirtualHidBus> {
+            std::string error;
+            std::shared_ptr<tirk::vbus::VirtualHidBus> bus =
+                tirk::vbus::StartEmulatedBus(tables, root, &error);
+            if (!bus)
+                std::fprintf(stderr, "tirk: the virtual devices could not start: %s\n",
+                             error.c_str());
+            else
+                tirk::log::Printf("virtual devices at %s", bus->root().c_str());
+            return bus;
+        });
 }
 
 // The message loop with the main window; returns when "exit" was chosen.
 void RunMainWindow(const std::string& folder, tirk::DeviceTables tables,
-                   tirk::SingleInstance& instance) {
+                   tirk::SingleInstance& instance, const EmulatedBus& bus) {
     CPaintManagerUI::SetInstancePath(folder);
     CPaintManagerUI::SetResourcePath(folder + "/skin/");
     // Sub-layouts built in code have no builder callback: their custom
     // classes are found through the factory only.
     tirk::RegisterCustomControls(*CControlFactory::GetInstance());
     auto window = std::make_unique<CMainWnd>(std::move(tables), tirk::CreateDbusIpcService());
+    if (bus.valid()) window->SetBeforeFirstScan([bus] { bus.wait(); });
     if (!window->Create(nullptr, "Vorpaline TIRK")) {
         std::fprintf(stderr, "tirk: the main window cannot be built: %s\n",
                      window->GetLoadError().c_str());
@@ -137,11 +147,11 @@ int main(int argc, char** argv) {
     instance.Listen();
 
     tirk::DeviceTables tables = LoadTables();
-    std::unique_ptr<tirk::vbus::VirtualHidBus> bus;
+    EmulatedBus bus;
     if (options.emulate) bus = StartEmulation(tables);
 
-    RunMainWindow(folder, std::move(tables), instance);
-    bus.reset();
+    RunMainWindow(folder, std::move(tables), instance, bus);
+    bus = {};  // the last owner: unplugs the virtual devices and removes their files
     for (auto it = std::rbegin(fonts); it != std::rend(fonts); ++it) it->reset();
     return 0;
 }

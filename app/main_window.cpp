@@ -99,7 +99,9 @@ void CMainWnd::StartWorkers() {
     scan_hooks.count_changed = [gate = gate_, this](int count) {
         gate->Post([this, count] { candidate_interfaces_ = count; });
     };
-    slots_.Start(kScanSlot, [scanner = scanner_, scan_hooks](tirk::StopEvent& stop) {
+    slots_.Start(kScanSlot, [scanner = scanner_, scan_hooks,
+                             wait = before_first_scan_](tirk::StopEvent& stop) {
+        if (wait) wait();
         tirk::RunDeviceScanWorker(stop, *scanner, scan_hooks);
     });
     // Slot kAudioWatchdogSlot runs the audio companion's watchdog once the

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,10 @@ public:
     CMainWnd(tirk::DeviceTables tables, std::unique_ptr<tirk::IpcService> ipc);
     /// Stops the workers if the window was not closed through "exit".
     ~CMainWnd() override;
+
+    /// Runs on the scan worker before its first enumeration; `tirk --emulate`
+    /// waits there for the virtual bus, which starts while the window builds.
+    void SetBeforeFirstScan(std::function<void()> wait) { before_first_scan_ = std::move(wait); }
 
     // --- WindowImplBase -----------------------------------------------------
     std::string GetSkinFile() override { return "main.xml"; }
@@ -112,6 +117,8 @@ private:
     int CountConnectedDevices() const;
 
     tirk::DeviceTables tables_;
+
+    std::function<void()> before_first_scan_;
     std::unique_ptr<tirk::IpcService> ipc_;
     std::unique_ptr<tirk::SleepWatch> sleep_watch_;
     std::unique_ptr<QObject> screen_watch_;  // owns the screen signal connections

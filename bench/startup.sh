@@ -11,7 +11,8 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1600x1000x24" dbus-run-session -- bash "$0" "$@"
 fi
 bin=build/bin
-work=$(mktemp -d)
+# The runtime folder is a tmpfs on a desktop ($XDG_RUNTIME_DIR); /dev/shm stands in.
+work=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Prints "<ms to visible window> <RSS kB>" for one start of the command.

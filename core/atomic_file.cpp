@@ -36,7 +36,8 @@ bool WriteAll(int fd, std::string_view content) {
 
 }  // namespace
 
-FileResult WriteFileAtomic(const std::string& path, std::string_view content) {
+FileResult WriteFileAtomic(const std::string& path, std::string_view content,
+                           Durability durability) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path target(path);
@@ -47,7 +48,8 @@ FileResult WriteFileAtomic(const std::string& path, std::string_view content) {
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return Errno(path, "cannot create temporary file");
     ::fchmod(fd, 0644);
-    bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
+    bool written = WriteAll(fd, content) &&
+                   (durability == Durability::kProcessLifetime || ::fsync(fd) == 0);
     int saved = errno;
     if (::close(fd) != 0 && written) {
         written = false;

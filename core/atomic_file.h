@@ -15,9 +15,16 @@ struct FileResult {
     explicit operator bool() const { return ok; }
 };
 
+/// Whether a write waits until the content is on the disk. Files that only
+/// live as long as the process (the virtual bus's tree) skip the wait: the
+/// rename still makes them appear whole, and fsync on a real disk costs
+/// milliseconds per file.
+enum class Durability { kSynced, kProcessLifetime };
+
 /// Replaces `path` with `content` atomically. Creates missing parent folders.
 /// On failure the old file (if any) is untouched and no temporary file remains.
-FileResult WriteFileAtomic(const std::string& path, std::string_view content);
+FileResult WriteFileAtomic(const std::string& path, std::string_view content,
+                           Durability durability = Durability::kSynced);
 
 /// Reads a whole file. On failure `error` names the file and the reason.
 FileResult ReadWholeFile(const std::string& path, std::string& content);

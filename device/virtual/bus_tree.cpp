@@ -136,7 +136,8 @@ void BusTree::RemoveUsbDevice(int port) {
 }
 
 bool BusTree::WriteFile(const std::string& relative, std::string_view content, std::string* error) {
-    FileResult result = WriteFileAtomic(root_ + "/" + relative, content);
+    FileResult result =
+        WriteFileAtomic(root_ + "/" + relative, content, Durability::kProcessLifetime);
     if (!result) *error = result.error;
     return result.ok;
 }

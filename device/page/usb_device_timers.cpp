@@ -1,0 +1,125 @@
+// The tile timers: the device's life cycle from the first synchronisation to
+// the preview refresh, the status poll and the wireless link watch. Each timer
+// runs once per start; a step that repeats starts its timer again.
+#include "core/log.h"
+#include "device/page/usb_device.h"
+
+namespace {
+
+constexpr int kFirstSyncDelayMs = 500;
+constexpr int kFirstSyncRetryMs = 3000;
+constexpr int kPreviewFirstMs = 5;
+constexpr int kPreviewWiredMs = 10;
+constexpr int kPreviewWirelessMs = 50;
+constexpr int kStatusFirstMs = 50;
+constexpr int kStatusMs = 5000;
+constexpr int kLinkWatchFirstMs = 2000;
+constexpr int kLinkWatchMs = 3000;
+
+bool IsTileTimer(int id) {
+    switch (id) {
+        case CTelvorinUSBDevice::kTimerPreview:
+        case CTelvorinUSBDevice::kTimerFirstSync:
+        case CTelvorinUSBDevice::kTimerResync:
+        case CTelvorinUSBDevice::kTimerDeferred2:
+        case CTelvorinUSBDevice::kTimerDeferred3:
+        case CTelvorinUSBDevice::kTimerStatus:
+        case CTelvorinUSBDevice::kTimerLinkWatch:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void CTelvorinUSBDevice::StartFirstSync() {
+    ArmTileTimer(kTimerFirstSync, kFirstSyncDelayMs);
+}
+
+void CTelvorinUSBDevice::ArmTileTimer(int id, int ms) {
+    if (!IsTileTimer(id) || !SetTimer(id, ms)) return;
+    m_tileTimers[id] = ms;
+}
+
+void CTelvorinUSBDevice::StopTileTimers() {
+    for (const auto& [id, period] : m_tileTimers) KillTimer(id);
+    m_tileTimers.clear();
+}
+
+int CTelvorinUSBDevice::TileTimerPeriod(int id) const {
+    auto found = m_tileTimers.find(id);
+    return found == m_tileTimers.end() ? 0 : found->second;
+}
+
+void CTelvorinUSBDevice::OnTimer(int id) {
+    if (IsTileTimer(id))
+        RunTileTimer(id);
+    else
+        CHorizontalLayoutUI::OnTimer(id);
+}
+
+void CTelvorinUSBDevice::RunTileTimer(int id) {
+    if (!IsTileTimer(id)) return;
+    KillTimer(id);
+    m_tileTimers.erase(id);
+    switch (id) {
+        case kTimerFirstSync:
+            return RunFirstSyncTimer();
+        case kTimerPreview:
+            return RunPreviewTimer();
+        case kTimerResync:
+            return ResyncFromDevice();
+        case kTimerDeferred2:
+            return RunDeferredAction2();
+        case kTimerDeferred3:
+            return RunDeferredAction3();
+        case kTimerStatus:
+            return RunStatusTimer();
+        case kTimerLinkWatch:
+            return RunLinkWatchTimer();
+    }
+}
+
+// A wireless device whose receiver reports no link stays hidden and is tried
+// again every 3 s; once it answers (or at once on the cable) the first
+// synchronisation runs and the repeating timers start.
+void CTelvorinUSBDevice::RunFirstSyncTimer() {
+    const bool wireless = m_channel.IsWireless();
+    if (wireless && IsOnline() != tirk::link::kSuccess) {
+        if (m_tile) m_tile->SetOnline(false);
+        m_linkRetries = (m_linkRetries + 1) % kRetryCounterWrap;
+        ArmTileTimer(kTimerFirstSync, kFirstSyncRetryMs);
+        return;
+    }
+    if (m_tile) m_tile->SetOnline(true);
+    StartDevice();
+    m_linkRetries = 0;
+    ArmTileTimer(kTimerPreview, kPreviewFirstMs);
+    if (m_hasPowerTile && m_channel.IsOpen()) ArmTileTimer(kTimerStatus, kStatusFirstMs);
+    if (wireless) ArmTileTimer(kTimerLinkWatch, kLinkWatchFirstMs);
+}
+
+void CTelvorinUSBDevice::RunPreviewTimer() {
+    RenderLightFrame();
+    if (m_tile && m_tile->IsSelected() && m_windowActive) m_tile->RepaintIcon();
+    if (m_channel.IsOpen())
+        ArmTileTimer(kTimerPreview, m_channel.IsWireless() ? kPreviewWirelessMs : kPreviewWiredMs);
+}
+
+void CTelvorinUSBDevice::RunStatusTimer() {
+    PollPowerStatus();
+    if (m_hasPowerTile) ArmTileTimer(kTimerStatus, kStatusMs);
+}
+
+void CTelvorinUSBDevice::RunLinkWatchTimer() {
+    const bool online = IsOnline() == tirk::link::kSuccess;
+    if (m_tile && online && !m_tile->IsShown()) {
+        m_tile->SetOnline(true);
+        PollPowerStatus();
+    } else if (m_tile && !online && m_tile->IsShown()) {
+        tirk::log::Printf("%s: wireless link lost, device offline", m_deviceFolderName.c_str());
+        m_tile->SetOnline(false);
+    }
+    ArmTileTimer(kTimerLinkWatch, kLinkWatchMs);
+}
