@@ -34,6 +34,25 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
+// A replaced file keeps its permissions (a user's 0600 stays private); a new
+// one gets the usual 0644.
+mode_t ModeForReplacement(const std::string& path) {
+    struct stat existing;
+    if (::stat(path.c_str(), &existing) == 0) return existing.st_mode & 07777;
+    return 0644;
+}
+
+bool SyncFolderOf(const std::filesystem::path& target) {
+    std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool synced = ::fsync(fd) == 0;
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return synced;
+}
+
 }  // namespace
 
 FileResult WriteFileAtomic(const std::string& path, std::string_view content,
@@ -45,9 +64,10 @@ FileResult WriteFileAtomic(const std::string& path, std::string_view content,
     if (ec) return Failure(path, "cannot create folder: " + ec.message());
 
     std::string temp = path + ".tmp-XXXXXX";
-    int fd = ::mkstemp(temp.data());
+    // Close-on-exec: a program started meanwhile must not inherit the file.
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return Errno(path, "cannot create temporary file");
-    ::fchmod(fd, 0644);
+    ::fchmod(fd, ModeForReplacement(path));
     bool written = WriteAll(fd, content) &&
                    (durability == Durability::kProcessLifetime || ::fsync(fd) == 0);
     int saved = errno;
@@ -66,6 +86,9 @@ FileResult WriteFileAtomic(const std::string& path, std::string_view content,
         errno = saved;
         return Errno(path, "cannot replace");
     }
+    // The rename itself is only durable once the folder is on the disk.
+    if (durability == Durability::kSynced && !SyncFolderOf(target))
+        return Errno(path, "cannot sync its folder");
     return {};
 }
 

@@ -61,3 +61,13 @@ TEST_F(AtomicFileTest, ReadOfMissingFileNamesIt) {
     EXPECT_FALSE(result);
     EXPECT_NE(result.error.find("missing.json"), std::string::npos);
 }
+
+TEST_F(AtomicFileTest, ReplacementKeepsThePermissionsOfTheOldFile) {
+    std::string path = (dir_ / "private.json").string();
+    ASSERT_TRUE(tirk::WriteFileAtomic(path, "first"));
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    ASSERT_TRUE(tirk::WriteFileAtomic(path, "second"));
+    struct stat after;
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 0777, 0600u);
+}

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "channel_connect.h"
 #include "device/hid/hid_backend.h"
 #include "device/link/command_channel.h"
 #include "device/virtual/report_descriptors.h"
@@ -18,6 +20,7 @@
 namespace tirk::link::test {
 
 using Frames = std::vector<CommandFrame::Bytes>;
+using vbus::test::Pattern;
 
 /// Answers come at once; these only bound a test that goes wrong.
 constexpr ChannelTimeouts kGenerousTimeouts{5000, 5000, 5000, 10};
@@ -63,54 +66,35 @@ protected:
     /// interface opened under the exchange lock, then the open flag and link type.
     void Connect(bool wireless, ChannelTimeouts timeouts = kGenerousTimeouts) {
         channel_ = std::make_unique<CCommandChannel>(backend_, timeouts);
-        std::string path = CommandPath();
-        ASSERT_FALSE(path.empty());
-        {
-            std::lock_guard exchange(channel_->ExchangeLock());
-            CHidInterface& hid =
-                wireless ? channel_->WirelessInterface() : channel_->WiredInterface();
-            ASSERT_TRUE(hid.Open(path, true, true, true, false)) << hid.LastError();
-        }
-        channel_->SetOpen(true);
-        channel_->SetLinkType(wireless ? CCommandChannel::kWirelessLinkType : 1);
+        ASSERT_NO_FATAL_FAILURE(ConnectChannel(*channel_, CommandPath(), wireless));
     }
 
     /// Every command frame the device received, oldest first.
     Frames Received() const {
         Frames frames;
-        for (const vbus::ReceivedReport& report : device_->Received()) {
-            if (!vbus::IsCommandFrame(report.bytes)) continue;
-            CommandFrame::Bytes bytes;
-            std::copy(report.bytes.begin(), report.bytes.end(), bytes.begin());
-            frames.push_back(bytes);
-        }
+        for (const vbus::ReceivedReport& report : device_->Received())
+            if (vbus::IsCommandFrame(report.bytes)) frames.push_back(AsFrame(report.bytes));
         return frames;
     }
 
     /// The expected request, built by the test's own frame writer.
     static CommandFrame::Bytes Expected(uint8_t command, const std::vector<uint8_t>& data,
                                         uint16_t offset) {
-        std::vector<uint8_t> frame = vbus::test::CommandFrame(command, data, offset);
-        CommandFrame::Bytes bytes;
-        std::copy(frame.begin(), frame.end(), bytes.begin());
-        return bytes;
+        return AsFrame(vbus::test::CommandFrame(command, data, offset));
     }
 
     /// A read request of `length` bytes: length set, data zero.
     static CommandFrame::Bytes ExpectedRead(uint8_t command, uint8_t length, uint16_t offset) {
-        CommandFrame::Bytes bytes = Expected(command, {}, offset);
-        bytes[4] = length;
-        uint16_t sum = 0;
-        for (size_t i = 3; i < bytes.size(); ++i) sum = static_cast<uint16_t>(sum + bytes[i]);
-        bytes[1] = sum & 0xFF;
-        bytes[2] = sum >> 8;
-        return bytes;
+        std::vector<uint8_t> frame = vbus::test::CommandFrame(command, {}, offset);
+        frame[4] = length;
+        return AsFrame(vbus::test::Sealed(std::move(frame)));
     }
 
-    static std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
-        std::vector<uint8_t> bytes(size);
-        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 7);
-        return bytes;
+    /// The first 64 bytes of `bytes` (a whole command frame).
+    static CommandFrame::Bytes AsFrame(const std::vector<uint8_t>& bytes) {
+        CommandFrame::Bytes frame{};
+        std::copy_n(bytes.begin(), std::min(bytes.size(), frame.size()), frame.begin());
+        return frame;
     }
 
     vbus::test::TempRoot root_;

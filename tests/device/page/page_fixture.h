@@ -11,14 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include "channel_connect.h"
 #include "device/device_table.h"
 #include "device/hid/hid_backend.h"
-#include "device/hid/hid_path.h"
 #include "device/page/usb_device.h"
-#include "device/virtual/emulated_bus.h"
 #include "device/virtual/virtual_firmware.h"
+#include "hid_bus_fixture.h"
 #include "ui/ui.h"
-#include "vbus_test_support.h"
 
 namespace tirk::page::test {
 
@@ -67,39 +66,14 @@ public:
     std::vector<bool> calls;  ///< every SetOnline, in order
 };
 
-/// The standard virtual devices `names` on a private bus, and the paths of
-/// their candidates' collections as the scan finds them.
-class DeviceOnVirtualBus : public ::testing::Test {
+/// The standard virtual devices on a private bus (every one, unless the
+/// fixture's SetUp plugs fewer with StartBus), and the device object's
+/// channels connected to them.
+class DeviceOnVirtualBus : public vbus::test::HidOnStandardBusTest {
 protected:
-    void StartBus(const std::vector<std::string>& names) {
-        std::string error;
-        ASSERT_TRUE(
-            LoadDeviceTables(std::string(TIRK_RESOURCE_DIR) + "/devices.json", &tables_, &error))
-            << error;
-        bus_ = vbus::StartStandardBus(tables_, root_.path(), names, &error);
-        ASSERT_NE(bus_, nullptr) << error;
-        backend_ = hid::CreateLinuxHidBackend(root_.path());
-    }
-
-    const DeviceCandidate& Candidate(uint16_t type, uint16_t role) {
-        int index = FindCandidate(tables_, type, role);
-        EXPECT_GE(index, 0);
-        return tables_.candidates[index];
-    }
-
     /// The interface path of the candidate (type, role); empty when absent.
     std::string PathOf(uint16_t type, uint16_t role) {
-        const DeviceCandidate& c = Candidate(type, role);
-        CHidInterface scan(backend_);
-        EXPECT_TRUE(scan.Enumerate());
-        while (const char* path = scan.NextPath()) {
-            hid::HidPathIdentity id = hid::ParseHidPathIdentity(path);
-            if (id.vendorId == c.vendorId && id.productId == c.productId &&
-                id.interfaceNumber == c.interfaceNumber &&
-                id.collectionNumber == c.collectionNumber)
-                return path;
-        }
-        return {};
+        return CandidatePath(Candidate(type, role));
     }
 
     /// Connects the device object as device discovery does: the command
@@ -107,20 +81,10 @@ protected:
     void Connect(CTelvorinUSBDevice& device, uint16_t type) {
         const bool wireless = type == kTypeKeyboardReceiver || type == kTypeMouseReceiver;
         std::string path = PathOf(type, kRoleCommand);
-        ASSERT_FALSE(path.empty());
-        CCommandChannel& channel = device.Channel();
-        {
-            std::lock_guard lock(channel.ExchangeLock());
-            CHidInterface& hid = wireless ? channel.WirelessInterface() : channel.WiredInterface();
-            ASSERT_TRUE(hid.Open(path, true, true, true, true)) << hid.LastError();
-        }
-        channel.SetOpen(true);
-        channel.SetLinkType(wireless ? CCommandChannel::kWirelessLinkType : 1);
+        ASSERT_NO_FATAL_FAILURE(link::test::ConnectChannel(device.Channel(), path, wireless));
         device.SetIdentity(Candidate(type, kRoleCommand));
         device.SetInterfacePath(path);
     }
-
-    vbus::VirtualHidDevice& Device(const std::string& name) { return *bus_->Find(name); }
 
     /// How many command frames with `command` the device received.
     int CountOf(const std::string& name, uint8_t command) {
@@ -131,11 +95,6 @@ protected:
         std::string answer;
         ASSERT_TRUE(Device(name).FirmwareControl(words, &answer)) << answer;
     }
-
-    vbus::test::TempRoot root_;
-    DeviceTables tables_;
-    std::unique_ptr<vbus::VirtualHidBus> bus_;
-    std::shared_ptr<hid::HidBackend> backend_;
 };
 
 }  // namespace tirk::page::test

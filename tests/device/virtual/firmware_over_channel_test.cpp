@@ -4,57 +4,25 @@
 
 #include <array>
 
-#include "device/device_table.h"
-#include "device/hid/hid_backend.h"
-#include "device/hid/hid_path.h"
+#include "channel_connect.h"
 #include "device/link/command_channel.h"
-#include "device/virtual/command_firmware.h"
-#include "device/virtual/emulated_bus.h"
-#include "device/virtual/standard_devices.h"
-#include "vbus_test_support.h"
+#include "hid_bus_fixture.h"
 
 namespace tirk::vbus {
 namespace {
 
-class FirmwareOverChannel : public ::testing::Test {
+class FirmwareOverChannel : public test::HidOnStandardBusTest {
 protected:
     void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(
-            LoadDeviceTables(std::string(TIRK_RESOURCE_DIR) + "/devices.json", &tables_, &error))
-            << error;
-        bus_ = StartStandardBus(tables_, root_.path(), {"mouse-receiver"}, &error);
-        ASSERT_NE(bus_, nullptr) << error;
-        auto backend = hid::CreateLinuxHidBackend(root_.path());
+        ASSERT_NO_FATAL_FAILURE(StartBus({"mouse-receiver"}));
         link::ChannelTimeouts timeouts;
         timeouts.wirelessMs = timeouts.wirelessQuietMs = test::kPromptlyMs;
-        channel_ = std::make_unique<CCommandChannel>(backend, timeouts);
-        std::string path = CommandPath(backend);
-        ASSERT_FALSE(path.empty());
-        std::lock_guard<std::mutex> lock(channel_->ExchangeLock());
-        ASSERT_TRUE(channel_->WirelessInterface().Open(path, true, true, true, false));
-        channel_->SetLinkType(CCommandChannel::kWirelessLinkType);
-        channel_->SetOpen(true);
+        channel_ = std::make_unique<CCommandChannel>(backend_, timeouts);
+        // The receiver's command collection, found as the scan finds it.
+        std::string path = CandidatePath(Candidate(kTypeMouseReceiver, kRoleCommand));
+        ASSERT_NO_FATAL_FAILURE(link::test::ConnectChannel(*channel_, path, true));
     }
 
-    // The receiver's command collection, found as the scan finds it.
-    std::string CommandPath(const std::shared_ptr<hid::HidBackend>& backend) {
-        const DeviceCandidate& c =
-            tables_.candidates[FindCandidate(tables_, kTypeMouseReceiver, kRoleCommand)];
-        CHidInterface scan(backend);
-        EXPECT_TRUE(scan.Enumerate());
-        while (const char* path = scan.NextPath()) {
-            hid::HidPathIdentity id = hid::ParseHidPathIdentity(path);
-            if (id.productId == c.productId && id.interfaceNumber == c.interfaceNumber &&
-                id.collectionNumber == c.collectionNumber)
-                return path;
-        }
-        return {};
-    }
-
-    test::TempRoot root_;
-    DeviceTables tables_;
-    std::unique_ptr<VirtualHidBus> bus_;
     std::unique_ptr<CCommandChannel> channel_;
 };
 

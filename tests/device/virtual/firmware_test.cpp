@@ -8,27 +8,18 @@
 #include <type_traits>
 
 #include "device/virtual/command_firmware.h"
-#include "device/virtual/emulated_bus.h"
 #include "device/virtual/headset_firmware.h"
 #include "device/virtual/standard_devices.h"
-#include "vbus_test_support.h"
+#include "standard_bus_fixture.h"
 
 namespace tirk::vbus {
 namespace {
 
 using test::CommandFrame;
 using test::NodeClient;
+using test::Pattern;
+using test::Sealed;
 using Bytes = std::vector<uint8_t>;
-
-// The checksum computed here, not by the firmware's code, so a wrong sum there
-// shows up as a difference.
-Bytes Sealed(Bytes frame) {
-    uint16_t sum = 0;
-    for (size_t i = 3; i < 64; ++i) sum = static_cast<uint16_t>(sum + frame[i]);
-    frame[1] = sum & 0xFF;
-    frame[2] = sum >> 8;
-    return frame;
-}
 
 // A request of `length` bytes to read: the data part is zero.
 Bytes ReadRequest(uint8_t command, size_t length, uint16_t offset) {
@@ -49,31 +40,14 @@ Bytes Range(const Bytes& bytes, size_t from, size_t count) {
     return Bytes(bytes.begin() + from, bytes.begin() + from + count);
 }
 
-Bytes Pattern(size_t length, uint8_t seed) {
-    Bytes bytes(length);
-    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(seed + 7 * i);
-    return bytes;
-}
-
 struct Exchange {
     std::string what;
     Bytes request;
     Bytes answer;
 };
 
-class FirmwareTest : public ::testing::Test {
+class FirmwareTest : public test::StandardBusTest {
 protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(
-            LoadDeviceTables(std::string(TIRK_RESOURCE_DIR) + "/devices.json", &tables_, &error))
-            << error;
-        bus_ = StartStandardBus(tables_, root_.path(), StandardDeviceNames(), &error);
-        ASSERT_NE(bus_, nullptr) << error;
-    }
-
-    VirtualHidDevice& Device(const std::string& name) { return *bus_->Find(name); }
-
     // A connection to the node of the device's command interface (its last).
     std::unique_ptr<NodeClient> Connect(const std::string& name) {
         std::vector<std::string> nodes = Device(name).NodeNames();
@@ -118,10 +92,6 @@ protected:
     test::ToolResult Vdev(const std::string& arguments) {
         return test::RunVdev("--root " + root_.path() + " " + arguments);
     }
-
-    test::TempRoot root_;
-    DeviceTables tables_;
-    std::unique_ptr<VirtualHidBus> bus_;
 };
 
 // The information block as a host reads it in one frame, per device.

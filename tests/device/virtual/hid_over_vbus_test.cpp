@@ -5,61 +5,23 @@
 #include <future>
 #include <set>
 
-#include "device/device_table.h"
-#include "device/hid/hid_backend.h"
 #include "device/hid/hid_interface.h"
-#include "device/hid/hid_path.h"
-#include "device/virtual/emulated_bus.h"
 #include "device/virtual/report_descriptors.h"
-#include "device/virtual/standard_devices.h"
-#include "vbus_test_support.h"
+#include "hid_bus_fixture.h"
 
 namespace tirk::vbus {
 namespace {
 
 using test::CommandFrame;
 
-class HidOverVirtualBus : public ::testing::Test {
+class HidOverVirtualBus : public test::HidOnStandardBusTest {
 protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(
-            LoadDeviceTables(std::string(TIRK_RESOURCE_DIR) + "/devices.json", &tables_, &error))
-            << error;
-        bus_ = StartStandardBus(tables_, root_.path(), StandardDeviceNames(), &error);
-        ASSERT_NE(bus_, nullptr) << error;
-        backend_ = hid::CreateLinuxHidBackend(root_.path());
-    }
-
-    std::vector<std::string> EnumeratePaths() {
-        CHidInterface hid(backend_);
-        EXPECT_TRUE(hid.Enumerate());
-        std::vector<std::string> paths;
-        while (const char* path = hid.NextPath()) paths.push_back(path);
-        return paths;
-    }
-
     // The path of candidate `index`, as the scan finds it; empty when absent.
-    std::string PathOf(size_t index) {
-        const DeviceCandidate& c = tables_.candidates[index];
-        for (const std::string& path : EnumeratePaths()) {
-            hid::HidPathIdentity id = hid::ParseHidPathIdentity(path);
-            if (id.vendorId == c.vendorId && id.productId == c.productId &&
-                id.interfaceNumber == c.interfaceNumber &&
-                id.collectionNumber == c.collectionNumber)
-                return path;
-        }
-        return {};
-    }
+    std::string PathOf(size_t index) { return CandidatePath(tables_.candidates[index]); }
 
     bool OpenReadWrite(CHidInterface& hid, const std::string& path) {
         return hid.Open(path, true, true, true, false);
     }
-
-    test::TempRoot root_;
-    DeviceTables tables_;
-    std::unique_ptr<VirtualHidBus> bus_;
-    std::shared_ptr<hid::HidBackend> backend_;
 };
 
 TEST_F(HidOverVirtualBus, EnumerationGivesOnePathPerCollection) {

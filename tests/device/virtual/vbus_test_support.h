@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/virtual/unix_socket.h"
@@ -88,6 +89,17 @@ private:
     int fd_ = -1;
 };
 
+/// The 64-byte command frame `frame` with its checksum (the sum of bytes 3 to
+/// 63, little-endian in bytes 1 and 2) computed here, not by the program's
+/// frame code, so a wrong sum there shows up as a difference.
+inline std::vector<uint8_t> Sealed(std::vector<uint8_t> frame) {
+    uint16_t sum = 0;
+    for (size_t i = 3; i < 64; ++i) sum = static_cast<uint16_t>(sum + frame[i]);
+    frame[1] = sum & 0xFF;
+    frame[2] = sum >> 8;
+    return frame;
+}
+
 /// A 64-byte command frame with a correct checksum.
 inline std::vector<uint8_t> CommandFrame(uint8_t command, std::vector<uint8_t> data = {},
                                          uint16_t offset = 0) {
@@ -98,11 +110,15 @@ inline std::vector<uint8_t> CommandFrame(uint8_t command, std::vector<uint8_t> d
     frame[5] = offset & 0xFF;
     frame[6] = offset >> 8;
     for (size_t i = 0; i < data.size(); ++i) frame[8 + i] = data[i];
-    uint16_t sum = 0;
-    for (size_t i = 3; i < 64; ++i) sum += frame[i];
-    frame[1] = sum & 0xFF;
-    frame[2] = sum >> 8;
-    return frame;
+    return Sealed(std::move(frame));
+}
+
+/// `length` test bytes seed, seed + 7, seed + 14, ... (mod 256): neighbours
+/// differ, and so do patterns of different seeds.
+inline std::vector<uint8_t> Pattern(size_t length, uint8_t seed) {
+    std::vector<uint8_t> bytes(length);
+    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(seed + 7 * i);
+    return bytes;
 }
 
 struct ToolResult {

@@ -13,6 +13,7 @@
 #include "device/virtual/report_descriptors.h"
 #include "device/virtual/standard_devices.h"
 #include "device/virtual/virtual_hid_bus.h"
+#include "standard_bus_fixture.h"
 #include "vbus_test_support.h"
 
 namespace tirk::vbus {
@@ -40,17 +41,13 @@ DeviceTables ShippedTables() {
 // A bus with every standard device, all plugged. The bus mechanics are shown
 // with the echo firmware, so every answer is the request itself; the family
 // firmwares have their own tests (firmware_test.cpp).
-class VirtualBus : public ::testing::Test {
+class VirtualBus : public test::StandardBusTest {
 protected:
     void SetUp() override {
-        std::string error;
-        bus_ = StartStandardBus(ShippedTables(), root_.path(), StandardDeviceNames(), &error);
-        ASSERT_NE(bus_, nullptr) << error;
+        ASSERT_NO_FATAL_FAILURE(StandardBusTest::SetUp());
         for (VirtualHidDevice* device : bus_->Devices())
             device->SetFirmware(std::make_unique<EchoFirmware>());
     }
-
-    VirtualHidDevice& Device(const std::string& name) { return *bus_->Find(name); }
 
     // The node path of interface `mi` of `name`.
     std::string Node(const std::string& name, uint8_t mi) {
@@ -60,9 +57,6 @@ protected:
             if (device.spec().interfaces[i].number == mi) return root_.path() + "/dev/" + nodes[i];
         return {};
     }
-
-    test::TempRoot root_;
-    std::unique_ptr<VirtualHidBus> bus_;
 };
 
 TEST_F(VirtualBus, TreeHasTheLayoutTheBackendReads) {
