@@ -10,7 +10,6 @@ int LightingSyncPeriodTicks(int speed) {
 }
 
 void RunLightingSyncWorker(StopEvent& stop, const LightingSyncHooks& hooks) {
-    stop.Reset();
     for (;;) {
         const int speed = hooks.synchronised_speed ? hooks.synchronised_speed() : -1;
         const auto wait =

@@ -30,8 +30,8 @@ inline constexpr std::chrono::milliseconds kLightingSyncIdle{1000};
 /// Ticks per effect step for speeds 0..4 (8, 6, 4, 2, 1); any other speed counts as speed 0.
 int LightingSyncPeriodTicks(int speed);
 
-/// The worker's body: resets `stop`, loops until it is set, logs
-/// "同步灯光线程设定退出" when it ends.
+/// The worker's body: loops until `stop` is set (returning at once when it is
+/// set already), logs "同步灯光线程设定退出" when it ends.
 void RunLightingSyncWorker(StopEvent& stop, const LightingSyncHooks& hooks);
 
 }  // namespace tirk

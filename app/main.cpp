@@ -67,14 +67,23 @@ tirk::DeviceTables LoadTables() {
     return tables;
 }
 
-// `tirk --emulate`: the virtual devices. The bus starts on its own thread while
-// the window builds; this process's HID backend is pointed at its root at
-// once, and the first scan waits for it (CMainWnd::SetBeforeFirstScan).
+// `tirk --emulate`: the virtual devices. This process's HID backend is pointed
+// at the bus root before QApplication exists, because setenv is unsafe once
+// other threads may read the environment. The bus itself starts later, on its
+// own thread while the window builds, and the first scan waits for it
+// (CMainWnd::SetBeforeFirstScan).
 using EmulatedBus = std::shared_future<std::shared_ptr<tirk::vbus::VirtualHidBus>>;
 
-EmulatedBus StartEmulation(const tirk::DeviceTables& tables) {
-    const std::string root = tirk::vbus::DefaultEmulatedBusRoot();
+// Returns the root the bus will use; call while the process has one thread.
+std::string PointHidBackendAtEmulatedBus() {
+    std::string root = tirk::vbus::DefaultEmulatedBusRoot();
     setenv("TIRK_HID_ROOT", root.c_str(), 1);
+    return root;
+}
+
+// Starts the bus at `root` on its own thread; the future holds the running bus
+// (its last owner removes it) or null when it failed, which is reported.
+EmulatedBus StartEmulation(const tirk::DeviceTables& tables, const std::string& root) {
     return std::async(
         std::launch::async, [tables, root]() -> std::shared_ptr<tirk::vbus::VirtualHidBus> {
             std::string error;
@@ -121,6 +130,7 @@ void RunMainWindow(const std::string& folder, tirk::DeviceTables tables,
 int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
     if (options.exit_now) return options.exit_code;
+    const std::string emulated_root = options.emulate ? PointHidBackendAtEmulatedBus() : "";
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vorpaline TIRK");
@@ -148,7 +158,7 @@ int main(int argc, char** argv) {
 
     tirk::DeviceTables tables = LoadTables();
     EmulatedBus bus;
-    if (options.emulate) bus = StartEmulation(tables);
+    if (options.emulate) bus = StartEmulation(tables, emulated_root);
 
     RunMainWindow(folder, std::move(tables), instance, bus);
     bus = {};  // the last owner: unplugs the virtual devices and removes their files

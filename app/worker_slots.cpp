@@ -49,6 +49,9 @@ bool WorkerSlots::Start(int index, Body body) {
     if (index < 0 || index >= kCount) return false;
     std::shared_ptr<Slot> slot = slots_[index];
     if (slot->thread.joinable()) return false;
+    // Cleared here, before the thread exists, and never by the worker: a Stop
+    // that came before the new thread ran would otherwise be erased.
+    slot->stop.Reset();
     slot->finished = false;
     slot->thread = std::thread([slot, body = std::move(body)] {
         body(slot->stop);
@@ -92,8 +95,10 @@ WorkerEnd WorkerSlots::StopOne(Slot& slot, std::chrono::milliseconds bound) {
     return WorkerEnd::kTimedOut;
 }
 
-StopEvent& WorkerSlots::Event(int index) {
-    return slots_.at(index)->stop;
+std::shared_ptr<StopEvent> WorkerSlots::Event(int index) {
+    const std::shared_ptr<Slot>& slot = slots_.at(index);
+    // Shares ownership of the whole slot, which holds the event.
+    return std::shared_ptr<StopEvent>(slot, &slot->stop);
 }
 
 }  // namespace tirk

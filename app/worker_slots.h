@@ -20,7 +20,8 @@ class StopEvent {
 public:
     /// Signals the event and wakes every waiter.
     void Set();
-    /// Clears the event (workers do this when they start).
+    /// Clears the event. WorkerSlots::Start does this before it creates the
+    /// thread, so a stop set at any moment after Start is never lost.
     void Reset();
     /// True while the event is set.
     bool IsSet() const;
@@ -54,19 +55,23 @@ public:
     WorkerSlots(const WorkerSlots&) = delete;
     WorkerSlots& operator=(const WorkerSlots&) = delete;
 
-    /// Starts `body` on a new thread in `slot`. Returns false when the slot is
-    /// out of range or already has a thread.
+    /// Clears the event of `slot`, then starts `body` on a new thread there.
+    /// Returns false when the slot is out of range or already has a thread.
+    /// Bodies must not reset their event: a Stop may already have set it.
     bool Start(int slot, Body body);
 
     /// Sets every slot's event, then waits for each slot's thread at most
     /// `bound`. A thread that does not end in time is detached (threads cannot
-    /// be killed safely); it keeps its slot state alive and frees it when it
-    /// returns at last. Logs one line per thread. Returns how each slot ended.
-    /// Calling it again only reports kNoThread.
+    /// be killed safely); it keeps its slot state, event included, alive and
+    /// frees it when it returns at last, and the slot gets a fresh event, set.
+    /// Logs one line per thread. Returns how each slot ended. Calling it again
+    /// only reports kNoThread.
     std::array<WorkerEnd, kCount> Stop(std::chrono::milliseconds bound = kStopBound);
 
-    /// The event of `slot` (0 ≤ slot < kCount); valid while this object lives.
-    StopEvent& Event(int slot);
+    /// The current event of `slot` (0 ≤ slot < kCount), shared: it stays valid
+    /// for as long as the caller holds it, even after a timed-out Stop gave the
+    /// slot a fresh event. Call from the owner's thread, like Start and Stop.
+    std::shared_ptr<StopEvent> Event(int slot);
 
 private:
     struct Slot;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -29,8 +30,12 @@ public:
     int64_t Integer(const char* key, int64_t low, int64_t high) {
         const Json::Value& v = object_[key];
         int64_t value = 0;
-        if (v.isIntegral()) {
+        if (v.isInt64()) {
             value = v.asInt64();
+        } else if (IsWholeNumber(v)) {
+            // Beyond int64: asInt64() would throw on it.
+            Fail(Name(key) + " is out of range");
+            return low;
         } else if (v.isString() && ParseText(v.asString(), &value)) {
         } else {
             Fail(Name(key) + (v.isNull() ? " is missing" : " is not an integer"));
@@ -65,6 +70,10 @@ public:
     }
 
 private:
+    static bool IsWholeNumber(const Json::Value& v) {
+        return v.isNumeric() && v.asDouble() == std::trunc(v.asDouble());
+    }
+
     static bool ParseText(const std::string& text, int64_t* value) {
         if (text.empty()) return false;
         char* end = nullptr;

@@ -143,11 +143,23 @@ bool CHidInterface::LoadLayoutFromDescriptor(const uint8_t* descriptor, size_t s
     return true;
 }
 
-std::shared_ptr<HidConnection> CHidInterface::BeginTransfer(bool& flag) {
+std::shared_ptr<HidConnection> CHidInterface::BeginTransfer(bool& flag, HidIoResult& refused) {
     std::lock_guard lock(mutex_);
-    if (!connection_ || flag) return nullptr;  // closed, or one transfer of this kind waits already
+    if (!connection_) {
+        refused = HidIoResult::Cancelled;
+        return nullptr;
+    }
+    if (flag) {
+        refused = HidIoResult::Error;  // one transfer of this kind waits already
+        return nullptr;
+    }
     flag = true;
     return connection_;
+}
+
+bool CHidInterface::IsReading() const {
+    std::lock_guard lock(mutex_);
+    return reading_;
 }
 
 void CHidInterface::EndTransfer(bool& flag) {
@@ -160,13 +172,15 @@ void CHidInterface::EndTransfer(bool& flag) {
 
 // Puts the report into the caller's buffer in the Windows layout: id byte
 // first (a 0 is prepended when the descriptor has no ids), zero-padded to the
-// collection's input report length.
+// collection's input report length. The length as sent is kept apart, so the
+// padding cannot pass a truncated report off as a whole one.
 bool CHidInterface::CopyAcceptedReport(const uint8_t* wire, size_t received, uint8_t* buffer,
                                        uint32_t length, uint32_t& transferred) {
     const bool ids = layout_.ReportIdsUsed();
     const uint8_t reportId = ids ? wire[0] : 0;
     if (!layout_.OwnsInputReport(reportId)) return false;
     const size_t total = received + (ids ? 0 : 1);
+    lastReceivedBytes_.store(static_cast<uint32_t>(total));
     const size_t copied = std::min<size_t>(total, length);
     std::memset(buffer, 0, length);
     if (ids) {
@@ -181,12 +195,21 @@ bool CHidInterface::CopyAcceptedReport(const uint8_t* wire, size_t received, uin
 
 bool CHidInterface::Read(uint8_t* buffer, uint32_t length, uint32_t& transferred, int timeoutMs) {
     transferred = 0;
-    if (buffer == nullptr || length == 0) return false;
-    std::shared_ptr<HidConnection> connection = BeginTransfer(reading_);
-    if (!connection) return false;
+    lastReceivedBytes_.store(0);
+    const HidIoResult result = ReadAccepted(buffer, length, transferred, timeoutMs);
+    lastReadResult_.store(result);
+    return result == HidIoResult::Ok;
+}
+
+// Reads until a report of this collection comes or the read ends otherwise.
+HidIoResult CHidInterface::ReadAccepted(uint8_t* buffer, uint32_t length, uint32_t& transferred,
+                                        int timeoutMs) {
+    if (buffer == nullptr || length == 0) return HidIoResult::Error;
+    HidIoResult result = HidIoResult::Error;
+    std::shared_ptr<HidConnection> connection = BeginTransfer(reading_, result);
+    if (!connection) return result;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-    bool ok = false;
     for (;;) {
         int wait = -1;
         if (timeoutMs >= 0) {
@@ -195,26 +218,27 @@ bool CHidInterface::Read(uint8_t* buffer, uint32_t length, uint32_t& transferred
             wait = static_cast<int>(std::max<int64_t>(left.count(), 0));
         }
         size_t received = 0;
-        if (connection->Read(wireBuffer_.data(), wireBuffer_.size(), received, wait) !=
-            HidIoResult::Ok) {
-            break;
-        }
+        result = connection->Read(wireBuffer_.data(), wireBuffer_.size(), received, wait);
+        if (result != HidIoResult::Ok) break;
         if (received > 0 &&
             CopyAcceptedReport(wireBuffer_.data(), received, buffer, length, transferred)) {
-            ok = true;
             break;
         }
-        if (timeoutMs >= 0 && std::chrono::steady_clock::now() >= deadline) break;
+        if (timeoutMs >= 0 && std::chrono::steady_clock::now() >= deadline) {
+            result = HidIoResult::Timeout;
+            break;
+        }
     }
     EndTransfer(reading_);
-    return ok;
+    return result;
 }
 
 bool CHidInterface::Write(const uint8_t* buffer, uint32_t length, uint32_t& transferred,
                           int timeoutMs) {
     transferred = 0;
     if (buffer == nullptr || length == 0) return false;
-    std::shared_ptr<HidConnection> connection = BeginTransfer(writing_);
+    HidIoResult refused = HidIoResult::Error;
+    std::shared_ptr<HidConnection> connection = BeginTransfer(writing_, refused);
     if (!connection) return false;
     size_t written = 0;
     const bool ok = connection->Write(buffer, length, written, timeoutMs) == HidIoResult::Ok;

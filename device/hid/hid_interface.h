@@ -6,6 +6,7 @@
 // reports into its data item table.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -63,8 +64,22 @@ public:
     /// collection and copies it, report id in byte 0 (0 when the descriptor has
     /// no ids), zero-padded to the input report length, into `buffer`. Reports of
     /// other collections are dropped while the time-out runs. False with
-    /// `transferred` 0 on time-out, cancel, a gone device or any error.
+    /// `transferred` 0 on time-out, cancel, a gone device or any error;
+    /// LastReadResult() then says which.
     bool Read(uint8_t* buffer, uint32_t length, uint32_t& transferred, int timeoutMs);
+    /// How the last Read ended: Ok; Timeout; Cancelled (cut short by Close or
+    /// Reopen, or the object was not open); Gone (the device went away); Error
+    /// (bad arguments, another Read already waiting, a failing node). Meant for
+    /// the thread that made that Read: one reader per object.
+    tirk::hid::HidIoResult LastReadResult() const { return lastReadResult_.load(); }
+    /// Length of the report the last Read delivered as the device sent it,
+    /// counting the id byte as Windows does (also when the descriptor has no
+    /// ids), before the zero padding; 0 after a failed Read. An answer shorter
+    /// than the report it claims to be is thus told from one padded with zeros.
+    uint32_t LastReceivedBytes() const { return lastReceivedBytes_.load(); }
+    /// True from the moment a Read has taken the current connection until it
+    /// returns: a Close or Reopen from now on cuts that Read short.
+    bool IsReading() const;
     /// Sends one output report, report id in byte 0. `transferred` is `length`
     /// on success, else 0.
     bool Write(const uint8_t* buffer, uint32_t length, uint32_t& transferred, int timeoutMs);
@@ -107,7 +122,10 @@ public:
     const tirk::hid::HidReportLayout& Layout() const { return layout_; }
 
 private:
-    std::shared_ptr<tirk::hid::HidConnection> BeginTransfer(bool& flag);
+    std::shared_ptr<tirk::hid::HidConnection> BeginTransfer(bool& flag,
+                                                            tirk::hid::HidIoResult& refused);
+    tirk::hid::HidIoResult ReadAccepted(uint8_t* buffer, uint32_t length, uint32_t& transferred,
+                                        int timeoutMs);
     void EndTransfer(bool& flag);
     void CloseLocked(std::unique_lock<std::mutex>& lock);
     bool CopyAcceptedReport(const uint8_t* wire, size_t received, uint8_t* buffer, uint32_t length,
@@ -130,4 +148,6 @@ private:
     bool reading_ = false;
     bool writing_ = false;
     std::vector<uint8_t> wireBuffer_;  // one read at a time uses it
+    std::atomic<tirk::hid::HidIoResult> lastReadResult_{tirk::hid::HidIoResult::Ok};
+    std::atomic<uint32_t> lastReceivedBytes_{0};
 };

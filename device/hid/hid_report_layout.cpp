@@ -1,6 +1,7 @@
 #include "device/hid/hid_report_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 
 namespace tirk::hid {
@@ -9,6 +10,8 @@ namespace {
 // Usage lists of all button items together; far above any real device, but it
 // keeps a hostile descriptor from allocating gigabytes.
 constexpr uint64_t kMaxUsageListEntries = 1u << 20;
+
+__extension__ typedef __int128 Wide;
 
 bool IsButtonField(const ReportField& field) {
     return !field.IsConstant() && field.bitSize > 0 && (field.IsArray() || field.bitSize == 1);
@@ -32,10 +35,13 @@ uint32_t ScaleValue(const Capability& cap, uint32_t raw, int32_t& scaled) {
         return kHidpStatusSuccess;
     }
     if (cap.physicalMin >= cap.physicalMax) return kHidpStatusBadLogPhyValues;
-    const int64_t span = int64_t(cap.physicalMax) - cap.physicalMin;
-    scaled = static_cast<int32_t>((value - cap.logicalMin) * span /
-                                      (int64_t(cap.logicalMax) - cap.logicalMin) +
-                                  cap.physicalMin);
+    // Both spans reach 2^32 - 1 for full 32-bit ranges, so their product needs
+    // more than 64 bits.
+    const Wide span = Wide(cap.physicalMax) - cap.physicalMin;
+    const Wide mapped =
+        (Wide(value) - cap.logicalMin) * span / (Wide(cap.logicalMax) - cap.logicalMin) +
+        cap.physicalMin;
+    scaled = static_cast<int32_t>(std::clamp<Wide>(mapped, INT32_MIN, INT32_MAX));
     return kHidpStatusSuccess;
 }
 

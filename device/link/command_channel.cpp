@@ -14,6 +14,9 @@ namespace {
 
 // The answer may be preceded by one stale or foreign frame; more is not waited for.
 constexpr int kMaxReads = 2;
+// More stale answers than a device could have queued for the exchanges that
+// gave up on them.
+constexpr int kMaxStaleAnswers = 64;
 constexpr size_t kRecoilChunkSize = 56;
 
 // Counts one running operation or exchange in the channel's busy count.
@@ -51,6 +54,63 @@ bool OffsetsFit(uint32_t base, size_t length, uint8_t command) {
                   base, base + length - 1);
     tirk::log::Bug(text);
     return false;
+}
+
+uint16_t OffsetOf(const CommandFrame::Bytes& frame) {
+    return static_cast<uint16_t>(frame[CommandFrame::kOffsetByte] |
+                                 frame[CommandFrame::kOffsetByte + 1] << 8);
+}
+
+// An answer belongs to a request when it echoes both the command code and the
+// offset: a late answer to the previous chunk of the same transfer has the
+// right code but the wrong offset.
+bool Answers(const CommandFrame::Bytes& answer, const CommandFrame::Bytes& request) {
+    return answer[CommandFrame::kCommandByte] == request[CommandFrame::kCommandByte] &&
+           OffsetOf(answer) == OffsetOf(request);
+}
+
+void LogAnswerFault(const CHidInterface& hid, const char* what, const CommandFrame::Bytes& answer,
+                    const CommandFrame::Bytes& request) {
+    if (!tirk::log::Enabled()) return;
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "%s: command 0x%02x offset 0x%04x, request 0x%02x offset 0x%04x", what,
+                  answer[CommandFrame::kCommandByte], OffsetOf(answer),
+                  request[CommandFrame::kCommandByte], OffsetOf(request));
+    tirk::log::DeviceFault(hid.Path(), text);
+}
+
+// Answers that came after their exchange gave up are still queued; read
+// before the request, they would pass for its answer. Bounded, so a device
+// that streams reports cannot hold the exchange here.
+void DropStaleAnswers(CHidInterface& hid, const CommandFrame::Bytes& request) {
+    CommandFrame::Bytes stale{};
+    uint32_t transferred = 0;
+    for (int i = 0; i < kMaxStaleAnswers; ++i) {
+        if (!hid.Read(stale.data(), stale.size(), transferred, 0)) return;
+        LogAnswerFault(hid, "stale answer dropped", stale, request);
+    }
+}
+
+// Reads the answer to `request` into `in`: at most kMaxReads answers, the
+// first that echoes the request's code and offset wins.
+int ReadAnswer(CHidInterface& hid, const CommandFrame::Bytes& request, CommandFrame::Bytes& in,
+               int timeoutMs, bool wireless) {
+    uint32_t transferred = 0;
+    for (int read = 0; read < kMaxReads; ++read) {
+        in.fill(0);
+        if (!hid.Read(in.data(), in.size(), transferred, timeoutMs)) return kNoAnswer;
+        if (hid.LastReceivedBytes() < in.size()) {
+            LogAnswerFault(hid, "answer cut short", in, request);
+            return kNoAnswer;
+        }
+        if (Answers(in, request)) return kSuccess;
+        if (wireless && in[CommandFrame::kCommandByte] == kNotLinkedCommand) {
+            return kReceiverNotLinked;
+        }
+    }
+    LogAnswerFault(hid, "no answer echoes the request", in, request);
+    return kNoAnswer;
 }
 
 }  // namespace
@@ -129,25 +189,12 @@ int CCommandChannel::WriteAndRead(const CommandFrame::Bytes& out, CommandFrame::
                           : quiet   ? timeouts_.wirelessQuietMs
                                     : timeouts_.wirelessMs;
     CHidInterface& hid = wireless ? wireless_ : wired_;
-    const uint8_t command = out[CommandFrame::kCommandByte];
     uint32_t transferred = 0;
 
     std::lock_guard exchange(exchangeLock_);
+    DropStaleAnswers(hid, out);
     if (!hid.Write(out.data(), out.size(), transferred, timeoutMs)) return kWriteFailed;
-    for (int read = 0; read < kMaxReads; ++read) {
-        in.fill(0);
-        if (!hid.Read(in.data(), in.size(), transferred, timeoutMs)) return kNoAnswer;
-        const uint8_t echo = in[CommandFrame::kCommandByte];
-        if (echo == command) return kSuccess;
-        if (wireless && echo == kNotLinkedCommand) return kReceiverNotLinked;
-    }
-    if (tirk::log::Enabled()) {
-        char text[80];
-        std::snprintf(text, sizeof text, "answers to command 0x%02x echo 0x%02x", command,
-                      in[CommandFrame::kCommandByte]);
-        tirk::log::DeviceFault(hid.Path(), text);
-    }
-    return kNoAnswer;
+    return ReadAnswer(hid, out, in, timeoutMs, wireless);
 }
 
 int CCommandChannel::ExchangeChecked(const CommandFrame& request, CommandFrame* response,

@@ -110,10 +110,12 @@ public:
 
     // --- exchanges: one request, one answer ---
 
-    /// Writes `request` (checksum computed here) to the interface of the link,
-    /// reads at most two answers until one echoes the command code, logs both
+    /// Drops answers still queued from earlier exchanges, writes `request`
+    /// (checksum computed here) to the interface of the link, reads at most two
+    /// answers until one echoes the command code and the offset, logs both
     /// frames when the debug log is on. Returns 1, 0 (stopped, not open, no
-    /// matching answer), -1 (write failed) or -101 (receiver answered 0xAA).
+    /// matching answer, an answer shorter than 64 bytes), -1 (write failed) or
+    /// -101 (receiver answered 0xAA).
     /// The status byte is not checked here. `response` (may be null) gets the
     /// last answer read, all zero when none came.
     int Transact(const tirk::link::CommandFrame& request, tirk::link::CommandFrame* response);

@@ -41,6 +41,7 @@ struct CommandFrame {
     static constexpr size_t kDataCapacity = 56;
     static constexpr uint8_t kReportId = 0x04;
     static constexpr size_t kCommandByte = 3;
+    static constexpr size_t kOffsetByte = 5;  ///< low byte; the high byte follows
     static constexpr size_t kStatusByte = 7;
     static constexpr size_t kDataByte = 8;
 

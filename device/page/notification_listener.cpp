@@ -8,9 +8,9 @@
 
 namespace {
 
-// A read that fails on an interface that is still open (a device that is
-// going away, a transient error) is retried after this pause, so a broken
-// device cannot make the thread spin.
+// A read that fails for a reason that may pass (a Reopen cut it short, an
+// error of the node) is retried after this pause, so a broken device cannot
+// make the thread spin.
 constexpr auto kRetryPause = std::chrono::milliseconds(100);
 constexpr uint32_t kMaxReport = 1024;
 
@@ -25,6 +25,7 @@ bool CNotificationListener::Start(CHidInterface& hid, Handler handler, std::stri
     hid_ = &hid;
     handler_ = std::move(handler);
     exitText_ = std::move(exitText);
+    path_ = hid.Path();
     stop_.store(false);
     exited_ = false;
     thread_ = std::thread([this] { Run(); });
@@ -52,7 +53,22 @@ bool CNotificationListener::Stop() {
 
 void CNotificationListener::Run() {
     std::vector<uint8_t> report(kMaxReport);
-    while (!stop_.load()) ReadOne(report.data(), kMaxReport);
+    while (!stop_.load()) {
+        switch (ReadOne(report.data(), kMaxReport)) {
+            case ReadOutcome::kReport:
+            case ReadOutcome::kStopped:
+                break;
+            case ReadOutcome::kRetry:
+                RestAfterFailure();
+                break;
+            case ReadOutcome::kGone:
+                SleepUntilStopped("the device is gone");
+                break;
+            case ReadOutcome::kNoInputReport:
+                SleepUntilStopped("the collection has no input report");
+                break;
+        }
+    }
     tirk::log::Line(exitText_);
     std::lock_guard lock(mutex_);
     exited_ = true;
@@ -60,21 +76,22 @@ void CNotificationListener::Run() {
 }
 
 // One blocking read and, when it brings a report, its code to the handler.
-// False when nothing was read.
-bool CNotificationListener::ReadOne(uint8_t* report, uint32_t size) {
-    uint32_t transferred = 0;
+CNotificationListener::ReadOutcome CNotificationListener::ReadOne(uint8_t* report, uint32_t size) {
     uint32_t length = 0;
     {
         std::lock_guard lock(mutex_);  // the layout is Close's to free
-        if (!stop_.load()) length = std::min(size, hid_->InputReportByteLength());
+        if (stop_.load()) return ReadOutcome::kStopped;
+        length = std::min(size, hid_->InputReportByteLength());
     }
-    if (length == 0 || !hid_->Read(report, length, transferred, -1) || transferred == 0) {
-        RestAfterFailure();
-        return false;
+    if (length == 0) return ReadOutcome::kNoInputReport;
+    uint32_t transferred = 0;
+    if (!hid_->Read(report, length, transferred, -1) || transferred == 0) {
+        return hid_->LastReadResult() == tirk::hid::HidIoResult::Gone ? ReadOutcome::kGone
+                                                                      : ReadOutcome::kRetry;
     }
     uint16_t code = 0;
     if (DecodeCode(report, transferred, code)) handler_(code);
-    return true;
+    return ReadOutcome::kReport;
 }
 
 bool CNotificationListener::DecodeCode(const uint8_t* report, uint32_t length, uint16_t& code) {
@@ -96,4 +113,12 @@ bool CNotificationListener::DecodeCode(const uint8_t* report, uint32_t length, u
 void CNotificationListener::RestAfterFailure() {
     std::unique_lock lock(mutex_);
     wake_.wait_for(lock, kRetryPause, [this] { return stop_.load(); });
+}
+
+// Nothing will come from this interface again; only Stop ends the wait.
+void CNotificationListener::SleepUntilStopped(const char* why) {
+    std::unique_lock lock(mutex_);
+    if (stop_.load()) return;
+    tirk::log::Printf("notification listener on %s: %s; waiting to be stopped", path_.c_str(), why);
+    wake_.wait(lock, [this] { return stop_.load(); });
 }

@@ -1,7 +1,9 @@
 // The notification listener: one thread per open notification interface that
 // blocks in a read of the interface, decodes each input report and hands the
 // notification code (the first usage of the first data item) to a handler.
-// Stopping closes the interface, which cuts the blocking read short.
+// Stopping closes the interface, which cuts the blocking read short. When there
+// is nothing left to read (the device is gone, the collection has no input
+// report) the thread says so once in the log and sleeps until Stop.
 #pragma once
 
 #include <atomic>
@@ -43,18 +45,22 @@ public:
     bool IsRunning() const { return thread_.joinable(); }
 
 private:
+    enum class ReadOutcome { kReport, kStopped, kRetry, kGone, kNoInputReport };
+
     void Run();
-    bool ReadOne(uint8_t* report, uint32_t size);
+    ReadOutcome ReadOne(uint8_t* report, uint32_t size);
     bool DecodeCode(const uint8_t* report, uint32_t length, uint16_t& code);
     void RestAfterFailure();
+    void SleepUntilStopped(const char* why);
 
     CHidInterface* hid_ = nullptr;
     Handler handler_;
     std::string exitText_;
+    std::string path_;  ///< the interface's, for the log
     std::thread thread_;
     std::atomic<bool> stop_{false};
     // Guards the decode against Close releasing the report tables, and lets
-    // the thread sleep after a failed read until Stop wakes it.
+    // the thread sleep after a failed read until the retry or Stop wakes it.
     std::mutex mutex_;
     std::condition_variable wake_;
     bool exited_ = false;

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
-#include <mutex>
+#include <vector>
 
 #include "device/hid/hid_backend.h"
 #include "device/hid/hid_interface.h"
 #include "device/virtual/emulated_bus.h"
+#include "watched.h"
 
 namespace tirk {
 namespace {
@@ -91,41 +91,34 @@ TEST_F(DeviceScanBusTest, CountsTheCandidateInterfacesOfPluggedDevices) {
 
 TEST_F(DeviceScanBusTest, WorkerReportsTheFirstScanOnceAndThenChanges) {
     DeviceScanner scanner = MakeScanner();
-    std::mutex mutex;
-    std::vector<int> first, changes;
+    struct Reports {
+        std::vector<int> first, changes;
+    };
+    test::Watched<Reports> reports;
     DeviceScanHooks hooks;
     hooks.first_scan_done = [&](int count) {
-        std::lock_guard lock(mutex);
-        first.push_back(count);
+        reports.Update([count](Reports& r) { r.first.push_back(count); });
     };
     hooks.count_changed = [&](int count) {
-        std::lock_guard lock(mutex);
-        changes.push_back(count);
+        reports.Update([count](Reports& r) { r.changes.push_back(count); });
     };
-    auto changes_seen = [&] {
-        std::lock_guard lock(mutex);
-        return changes.size();
+    auto changes_seen = [&](size_t n) {
+        return reports.WaitUntil([n](const Reports& r) { return r.changes.size() >= n; });
     };
 
     WorkerSlots slots;
     ASSERT_TRUE(
         slots.Start(0, [&](StopEvent& stop) { RunDeviceScanWorker(stop, scanner, hooks); }));
-    for (int i = 0; i < 500; ++i) {
-        {
-            std::lock_guard lock(mutex);
-            if (!first.empty()) break;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
+    EXPECT_TRUE(reports.WaitUntil([](const Reports& r) { return !r.first.empty(); }));
     Plug("headset");
-    for (int i = 0; i < 500 && changes_seen() == 0; ++i) std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(changes_seen(1));
     std::string error;
     ASSERT_TRUE(bus_->Unplug("headset", &error)) << error;
-    for (int i = 0; i < 500 && changes_seen() < 2; ++i) std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(changes_seen(2));
     EXPECT_EQ(slots.Stop(10s)[0], WorkerEnd::kEnded);
 
-    EXPECT_EQ(first, std::vector<int>{0});
-    EXPECT_EQ(changes, (std::vector<int>{1, 0}));
+    EXPECT_EQ(reports.Get().first, std::vector<int>{0});
+    EXPECT_EQ(reports.Get().changes, (std::vector<int>{1, 0}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/lighting_sync.h"
+#include "watched.h"
 
 namespace tirk {
 namespace {
@@ -23,10 +24,10 @@ void WaitForStop(StopEvent& stop) {
 // that the detached thread never outlives what it waits on.
 struct StuckWorker {
     StopEvent release;
-    std::atomic<bool> returned{false};
+    StopEvent returned;
     void operator()() {
         release.WaitFor(std::chrono::minutes(1));
-        returned = true;
+        returned.Set();
     }
 };
 
@@ -55,8 +56,7 @@ TEST(WorkerSlotsTest, WorkerIgnoringStopIsReportedAfterTheBoundAndDoesNotHang) {
 
     // The detached thread finishes later without touching freed state.
     stuck->release.Set();
-    for (int i = 0; i < 1000 && !stuck->returned; ++i) std::this_thread::sleep_for(10ms);
-    EXPECT_TRUE(stuck->returned);
+    EXPECT_TRUE(stuck->returned.WaitFor(10s));
 }
 
 TEST(WorkerSlotsTest, SlotOfATimedOutWorkerStaysStoppedAndCanRunAgain) {
@@ -64,12 +64,32 @@ TEST(WorkerSlotsTest, SlotOfATimedOutWorkerStaysStoppedAndCanRunAgain) {
     WorkerSlots slots;
     ASSERT_TRUE(slots.Start(2, [stuck](StopEvent&) { (*stuck)(); }));
     EXPECT_EQ(slots.Stop(20ms)[2], WorkerEnd::kTimedOut);
-    EXPECT_TRUE(slots.Event(2).IsSet());
+    EXPECT_TRUE(slots.Event(2)->IsSet());
 
-    slots.Event(2).Reset();
+    // Start clears the event itself; the new worker must not see the old stop.
     ASSERT_TRUE(slots.Start(2, WaitForStop));
+    EXPECT_FALSE(slots.Event(2)->IsSet());
     EXPECT_EQ(slots.Stop(10s)[2], WorkerEnd::kEnded);
     stuck->release.Set();
+}
+
+TEST(WorkerSlotsTest, EventTakenBeforeATimedOutStopOutlivesTheDetachedWorker) {
+    auto stuck = std::make_shared<StuckWorker>();
+    test::Watched<const StopEvent*> worker_event;
+    WorkerSlots slots;
+    ASSERT_TRUE(slots.Start(3, [stuck, &worker_event](StopEvent& stop) {
+        worker_event.Update([&](const StopEvent*& seen) { seen = &stop; });
+        (*stuck)();
+    }));
+    const std::shared_ptr<StopEvent> held = slots.Event(3);
+    ASSERT_TRUE(worker_event.WaitUntil([](const StopEvent* seen) { return seen != nullptr; }));
+    EXPECT_EQ(worker_event.Get(), held.get());
+
+    EXPECT_EQ(slots.Stop(20ms)[3], WorkerEnd::kTimedOut);
+    EXPECT_NE(slots.Event(3), held);  // the slot has a fresh event now
+    stuck->release.Set();
+    ASSERT_TRUE(stuck->returned.WaitFor(10s));
+    EXPECT_TRUE(held->IsSet());  // still the detached worker's event, still alive
 }
 
 TEST(WorkerSlotsTest, RejectsBadSlotsAndASecondThreadInOneSlot) {
@@ -103,30 +123,46 @@ TEST(StopEventTest, ManualResetWakesEveryWaiterAndStaysSet) {
 }
 
 TEST(LightingSyncTest, IdleWorkerWakesAtOnceOnStop) {
-    WorkerSlots slots;
-    std::atomic<int> checks{0};
+    test::Watched<int> checks;
     LightingSyncHooks hooks{[&] {
-                                ++checks;
+                                checks.Update([](int& n) { ++n; });
                                 return -1;
                             },
                             [] {}};
+    WorkerSlots slots;  // after what its worker uses: it stops the worker first
     ASSERT_TRUE(slots.Start(8, [&](StopEvent& stop) { RunLightingSyncWorker(stop, hooks); }));
-    while (checks == 0) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(checks.WaitUntil([](int n) { return n > 0; }));
 
-    const auto start = Clock::now();
     EXPECT_EQ(slots.Stop(10s)[8], WorkerEnd::kEnded);
-    // Idle, it sleeps a whole second between checks; a stop must cut that short.
-    EXPECT_LT(Clock::now() - start, 900ms);
+    // Idle, it waits a whole second after each check. Had it sat that second
+    // out instead of waking on the stop, it would have checked once more.
+    EXPECT_EQ(checks.Get(), 1);
+}
+
+TEST(LightingSyncTest, StopRightAfterStartIsNeverLost) {
+    const LightingSyncHooks hooks{[] { return -1; }, [] {}};
+    WorkerSlots slots;
+    // A thread that reaches its loop only after the stop was set.
+    ASSERT_TRUE(slots.Start(8, [hooks](StopEvent& stop) {
+        stop.WaitFor(std::chrono::hours(1));
+        RunLightingSyncWorker(stop, hooks);
+    }));
+    EXPECT_EQ(slots.Stop(10s)[8], WorkerEnd::kEnded);
+    // And whatever order the scheduler picks, in the same slot again and again.
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(
+            slots.Start(8, [hooks](StopEvent& stop) { RunLightingSyncWorker(stop, hooks); }));
+        ASSERT_EQ(slots.Stop(10s)[8], WorkerEnd::kEnded) << "round " << i;
+    }
 }
 
 TEST(LightingSyncTest, RunsEffectStepsWhileADeviceIsSynchronised) {
+    test::Watched<int> steps;
+    LightingSyncHooks hooks{[] { return 4; }, [&] { steps.Update([](int& n) { ++n; }); }};
     WorkerSlots slots;
-    std::atomic<int> steps{0};
-    LightingSyncHooks hooks{[] { return 4; }, [&] { ++steps; }};
     ASSERT_TRUE(slots.Start(8, [&](StopEvent& stop) { RunLightingSyncWorker(stop, hooks); }));
-    for (int i = 0; i < 1000 && steps < 3; ++i) std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(steps.WaitUntil([](int n) { return n >= 3; }));
     EXPECT_EQ(slots.Stop(10s)[8], WorkerEnd::kEnded);
-    EXPECT_GE(steps, 3);
 }
 
 TEST(LightingSyncTest, EffectPeriodsPerSpeed) {

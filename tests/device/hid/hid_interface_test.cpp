@@ -6,12 +6,14 @@
 
 #include <chrono>
 #include <future>
+#include <optional>
 #include <thread>
 
 #include "fake_hid_root.h"
 
 using namespace std::chrono_literals;
 using tirk::hid::CreateLinuxHidBackend;
+using tirk::hid::HidIoResult;
 using tirk::hid::ParseHidPathIdentity;
 using tirk::test::FakeHidNodeSpec;
 using tirk::test::FakeHidRoot;
@@ -173,25 +175,52 @@ TEST_F(HidInterfaceTest, ReadTimesOut) {
     EXPECT_EQ(got, 0u);
 }
 
-// Runs a Read with time-out -1 on another thread and returns its result.
-std::future<std::pair<bool, uint32_t>> ReadForever(CHidInterface& hid) {
-    return std::async(std::launch::async, [&hid] {
-        uint8_t buffer[3];
-        uint32_t got = 77;
-        const bool ok = hid.Read(buffer, sizeof buffer, got, -1);
-        return std::make_pair(ok, got);
-    });
-}
+// A Read with time-out -1 on another thread. Destroying it closes the
+// interface first, so a read that began later than the test meant (after a
+// Reopen, say) still ends instead of keeping the test from finishing.
+class BlockedRead {
+public:
+    explicit BlockedRead(CHidInterface& hid)
+        : hid_(hid), result_(std::async(std::launch::async, [&hid] {
+              uint8_t buffer[3];
+              uint32_t got = 77;
+              const bool ok = hid.Read(buffer, sizeof buffer, got, -1);
+              return std::make_pair(ok, got);
+          })) {}
+    ~BlockedRead() { hid_.Close(); }
+    BlockedRead(const BlockedRead&) = delete;
+    BlockedRead& operator=(const BlockedRead&) = delete;
+
+    /// True once the read holds the connection (so a Close or Reopen now
+    /// cuts it short); false when that did not happen within five seconds.
+    bool WaitUntilReading() {
+        const auto give_up = std::chrono::steady_clock::now() + 5s;
+        while (!hid_.IsReading()) {
+            if (std::chrono::steady_clock::now() > give_up) return false;
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+    /// The read's (ok, transferred), once it ended within five seconds.
+    std::optional<std::pair<bool, uint32_t>> Ended() {
+        if (result_.wait_for(5s) != std::future_status::ready) return std::nullopt;
+        return result_.get();
+    }
+
+private:
+    CHidInterface& hid_;
+    std::future<std::pair<bool, uint32_t>> result_;
+};
 
 TEST_F(HidInterfaceTest, CloseCutsAnInfiniteReadShort) {
     root_.AddNode("hidraw0", Spec(FourCollections()));
     CHidInterface hid = Make();
     ASSERT_TRUE(hid.Open(PathOf("hidraw0", "&mi_01&col01"), true, true, true, false));
-    auto result = ReadForever(hid);
-    EXPECT_EQ(result.wait_for(100ms), std::future_status::timeout);  // it really waits
+    BlockedRead read(hid);
+    ASSERT_TRUE(read.WaitUntilReading());
     hid.Close();
-    ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
-    EXPECT_EQ(result.get(), std::make_pair(false, 0u));
+    EXPECT_EQ(read.Ended(), std::make_pair(false, 0u));
+    EXPECT_EQ(hid.LastReadResult(), HidIoResult::Cancelled);
     EXPECT_FALSE(hid.IsOpen());
 }
 
@@ -199,12 +228,11 @@ TEST_F(HidInterfaceTest, ReopenCutsAWaitingReadShort) {
     root_.AddNode("hidraw0", Spec(FourCollections()));
     CHidInterface hid = Make();
     ASSERT_TRUE(hid.Open(PathOf("hidraw0", "&mi_01&col01"), true, true, true, false));
-    auto result = ReadForever(hid);
-    ASSERT_TRUE(root_.WaitForConnections("hidraw0", 1));
-    std::this_thread::sleep_for(20ms);
+    BlockedRead read(hid);
+    ASSERT_TRUE(read.WaitUntilReading());
     ASSERT_TRUE(hid.Reopen());
-    ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
-    EXPECT_FALSE(result.get().first);
+    EXPECT_EQ(read.Ended(), std::make_pair(false, 0u));
+    EXPECT_EQ(hid.LastReadResult(), HidIoResult::Cancelled);
     EXPECT_TRUE(hid.IsOpen());
 }
 
@@ -213,13 +241,68 @@ TEST_F(HidInterfaceTest, UnplugEndsAWaitingRead) {
     CHidInterface hid = Make();
     ASSERT_TRUE(hid.Open(PathOf("hidraw0", "&mi_01&col01"), true, true, true, false));
     ASSERT_TRUE(root_.WaitForConnections("hidraw0", 1));
-    auto result = ReadForever(hid);
-    std::this_thread::sleep_for(20ms);
+    BlockedRead read(hid);
+    ASSERT_TRUE(read.WaitUntilReading());
     root_.Unplug("hidraw0");
-    ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
-    EXPECT_EQ(result.get(), std::make_pair(false, 0u));
+    EXPECT_EQ(read.Ended(), std::make_pair(false, 0u));
+    EXPECT_EQ(hid.LastReadResult(), HidIoResult::Gone);
     // Gone: a presence check now fails.
     EXPECT_FALSE(hid.Open(PathOf("hidraw0", "&mi_01&col01"), false, false, false, false));
+}
+
+TEST_F(HidInterfaceTest, ReadSaysWhyItFailed) {
+    root_.AddNode("hidraw0", Spec(FourCollections()));
+    CHidInterface hid = Make();
+    uint8_t buffer[3];
+    uint32_t got = 0;
+    EXPECT_FALSE(hid.Read(buffer, sizeof buffer, got, 0));
+    EXPECT_EQ(hid.LastReadResult(), HidIoResult::Cancelled) << "never opened";
+    ASSERT_TRUE(hid.Open(PathOf("hidraw0", "&mi_01&col01"), true, true, true, false));
+    EXPECT_FALSE(hid.Read(buffer, sizeof buffer, got, 20));
+    EXPECT_EQ(hid.LastReadResult(), HidIoResult::Timeout);
+    EXPECT_FALSE(hid.Read(nullptr, sizeof buffer, got, 20));
+    EXPECT_EQ(hid.LastReadResult(), HidIoResult::Error);
+}
+
+// The padding makes every report as long as the collection's; the length the
+// device really sent stays known (id byte counted, as Windows counts it).
+TEST_F(HidInterfaceTest, ReceivedLengthIsTheLengthSentBeforePadding) {
+    struct Case {
+        const char* what;
+        const Bytes& descriptor;
+        const char* markers;
+        Bytes sent;
+        Bytes read;
+        uint32_t received;
+    };
+    const Bytes four = FourCollections();
+    const char* col1 = "&mi_01&col01";
+    const Case cases[] = {
+        {"whole report", four, col1, {0x01, 0x33, 0x34}, {0x01, 0x33, 0x34}, 3},
+        {"cut short", four, col1, {0x01, 0x33}, {0x01, 0x33, 0x00}, 2},
+        {"only the id", four, col1, {0x01}, {0x01, 0x00, 0x00}, 1},
+        {"no ids, whole", kNoIds, "&mi_00", {0x11, 0x22}, {0x00, 0x11, 0x22}, 3},
+        {"no ids, cut short", kNoIds, "&mi_00", {0x11}, {0x00, 0x11, 0x00}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeHidRoot root;
+        root.AddNode("hidraw0", Spec(c.descriptor, c.descriptor == kNoIds ? 0 : 1));
+        CHidInterface hid(CreateLinuxHidBackend(root.Root()));
+        ASSERT_TRUE(hid.Open(
+            "hid#vid_3a7d&pid_61e4" + std::string(c.markers) + "#" + root.DeviceNode("hidraw0"),
+            true, true, true, false))
+            << hid.LastError();
+        ASSERT_TRUE(root.WaitForConnections("hidraw0", 1));
+        root.SendInput("hidraw0", c.sent);
+        uint8_t buffer[3];
+        uint32_t got = 0;
+        ASSERT_TRUE(hid.Read(buffer, sizeof buffer, got, 5000));
+        EXPECT_EQ(Bytes(buffer, buffer + got), c.read);
+        EXPECT_EQ(hid.LastReceivedBytes(), c.received);
+        EXPECT_FALSE(hid.Read(buffer, sizeof buffer, got, 0));
+        EXPECT_EQ(hid.LastReceivedBytes(), 0u) << "a failed read received nothing";
+    }
 }
 
 TEST_F(HidInterfaceTest, PresenceCheckOpensWithoutAccess) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,55 @@ TEST(HidReportLayout, DecodesButtonsAndValues) {
     EXPECT_EQ(y->rawValue, 0x80u);
     EXPECT_EQ(y->scaledValue, 128 * 100 / 255);
     EXPECT_EQ(wheel->scaledValue, 1);
+}
+
+// One 32-bit value with the given logical and physical ranges (4-byte items).
+Bytes ThirtyTwoBitValue(uint32_t logicalMin, uint32_t logicalMax, uint32_t physicalMin,
+                        uint32_t physicalMax) {
+    auto item = [](uint8_t tag, uint32_t v) {
+        return Bytes{tag, uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    };
+    return Cat({kOpen,
+                {0x09, 0x30},
+                item(0x17, logicalMin),
+                item(0x27, logicalMax),
+                item(0x37, physicalMin),
+                item(0x47, physicalMax),
+                {0x75, 0x20, 0x95, 0x01, 0x81, 0x02, 0xC0}});
+}
+
+// Scaling maps the logical range onto the physical one; with full 32-bit
+// ranges on both sides the intermediate product needs more than 64 bits.
+TEST(HidReportLayout, ScalesExtremeRangesExactly) {
+    constexpr uint32_t kMin = 0x80000000u, kMax = 0x7FFFFFFFu;
+    struct Case {
+        const char* what;
+        Bytes descriptor;
+        uint32_t raw;
+        int32_t scaled;
+    };
+    const Case cases[] = {
+        {"full ranges, top", ThirtyTwoBitValue(kMin, kMax, kMin, kMax), kMax, INT32_MAX},
+        {"full ranges, bottom", ThirtyTwoBitValue(kMin, kMax, kMin, kMax), kMin, INT32_MIN},
+        {"full ranges, middle", ThirtyTwoBitValue(kMin, kMax, kMin, kMax), 0, 0},
+        {"full ranges, one below the top", ThirtyTwoBitValue(kMin, kMax, kMin, kMax), kMax - 1,
+         INT32_MAX - 1},
+        {"full logical onto 0..1000", ThirtyTwoBitValue(kMin, kMax, 0, 1000), kMax, 1000},
+        {"0..1 onto the full range", ThirtyTwoBitValue(0, 1, kMin, kMax), 1, INT32_MAX},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HidReportLayout layout;
+        std::string error;
+        ASSERT_TRUE(layout.Load(c.descriptor.data(), c.descriptor.size(), 0, error)) << error;
+        const uint8_t report[] = {0x00, uint8_t(c.raw), uint8_t(c.raw >> 8), uint8_t(c.raw >> 16),
+                                  uint8_t(c.raw >> 24)};
+        EXPECT_EQ(layout.ParseInputReport(report, sizeof report), kHidpStatusSuccess);
+        const HidDataItem* value = FindValue(layout.DataItems(ReportType::Input), 1, 0x30);
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(value->rawValue, c.raw);
+        EXPECT_EQ(value->scaledValue, c.scaled);
+    }
 }
 
 TEST(HidReportLayout, ArrayUsagesAndForeignReports) {

@@ -19,18 +19,68 @@ struct Rig {
     vbus::VirtualHidDevice& device;
     MemoryFirmware& firmware;
     CCommandChannel& channel;
+    std::shared_ptr<hid::HidBackend> backend;
 };
 
-vbus::FaultPlan Fault(vbus::FaultKind kind, int ms = 0) {
+vbus::FaultPlan Fault(vbus::FaultKind kind, int ms = 0, int count = -1) {
     vbus::FaultPlan plan;
     plan.kind = kind;
     plan.delay = std::chrono::milliseconds(ms);
+    plan.remaining = count;
     return plan;
 }
 
 int ReadEightSettings(CCommandChannel& channel) {
     std::vector<uint8_t> record(8);
     return channel.ReadSettings(record, 0);
+}
+
+// The settings memory of the late-answer cases: no two chunks alike, so an
+// answer taken for the wrong chunk shows in the bytes.
+constexpr size_t kTwoWiredChunks = 2 * CCommandChannel::kWiredChunkSize;
+constexpr uint16_t kElsewhere = 0x40;  // where the abandoned reads read
+const std::vector<uint8_t> kSettingsMemory = Pattern(0x100, 0x31);
+
+// A read of 8 settings bytes at kElsewhere + `step` × 8 that gets no answer in
+// time. Abandoned reads at different offsets cannot take each other's answers.
+void AbandonReadElsewhere(Rig& r, int step = 0) {
+    std::vector<uint8_t> record(8);
+    EXPECT_EQ(r.channel.ReadSettings(record, kElsewhere + 8 * step), kNoAnswer);
+}
+
+// Reads the first two chunks of the settings; each chunk must hold its own bytes.
+int ReadTwoChunksBack(CCommandChannel& channel) {
+    std::vector<uint8_t> record(kTwoWiredChunks);
+    const int result = channel.ReadSettings(record, 0);
+    if (result == kSuccess) {
+        EXPECT_EQ(record, std::vector<uint8_t>(kSettingsMemory.begin(),
+                                               kSettingsMemory.begin() + kTwoWiredChunks));
+    }
+    return result;
+}
+
+// Two reads elsewhere give up before their (delayed) answers come; a second
+// reader of the collection sees when both answers are queued for the channel.
+// The delay is more than two time-outs, so neither read meets an answer.
+void TwoAnswersArriveLate(Rig& r) {
+    r.firmware.SetMemory(kReadSettings, 0, kSettingsMemory);
+    CHidInterface observer(r.backend);
+    ASSERT_TRUE(observer.Open(r.channel.WiredInterface().Path(), true, false, true, false));
+    r.device.SetFault(Fault(vbus::FaultKind::kDelay, 3 * kShortTimeouts.wiredMs + 50, 2));
+    AbandonReadElsewhere(r, 0);
+    AbandonReadElsewhere(r, 1);
+    CommandFrame::Bytes late{};
+    uint32_t got = 0;
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(observer.Read(late.data(), late.size(), got, vbus::test::kPromptlyMs));
+}
+
+// The device answers a read elsewhere only when the next request comes, just
+// before that request's own answer.
+void AnswerComesWithTheNextRequest(Rig& r) {
+    r.firmware.SetMemory(kReadSettings, 0, kSettingsMemory);
+    r.firmware.SetLateAnswers(1);
+    AbandonReadElsewhere(r);
 }
 
 int WriteWholeKeyTable(CCommandChannel& channel) {
@@ -86,6 +136,13 @@ const ResultCase kResultCases[] = {
      ReadEightSettings, kReceiverNotLinked, 1},
     {"0xAA on the cable is only a wrong echo", kWired, true,
      [](Rig& r) { r.firmware.SetNotLinked(true); }, ReadEightSettings, kNoAnswer, 1},
+    {"late answers queued before the request are dropped", kWired, true, TwoAnswersArriveLate,
+     ReadTwoChunksBack, kSuccess, 4},
+    {"a late answer during the next exchange is read past", kWired, true,
+     AnswerComesWithTheNextRequest, ReadTwoChunksBack, kSuccess, 3},
+    {"answer cut short", kWired, false,
+     [](Rig& r) { r.device.SetFault(Fault(vbus::FaultKind::kShort)); }, ReadEightSettings,
+     kNoAnswer, 1},
     {"status 0xFF stops the transfer", kWired, false,
      [](Rig& r) { r.firmware.SetStatus(0x09, 0xFF); }, WriteWholeKeyTable, kDeviceStatusFF, 1},
     {"status 0xFE stops the transfer", kWireless, false,
@@ -109,7 +166,7 @@ class Results : public ChannelOnVirtualBus, public testing::WithParamInterface<R
 TEST_P(Results, FaultGivesItsResult) {
     const ResultCase& c = GetParam();
     Connect(c.wireless, c.waitsForTimeout ? kShortTimeouts : kGenerousTimeouts);
-    Rig rig{*bus_, *device_, *firmware_, *channel_};
+    Rig rig{*bus_, *device_, *firmware_, *channel_, backend_};
     c.arrange(rig);
     EXPECT_EQ(c.operation(*channel_), c.expected);
     EXPECT_EQ(Received().size(), c.framesSent);

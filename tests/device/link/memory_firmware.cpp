@@ -1,6 +1,7 @@
 #include "memory_firmware.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "device/link/command_frame.h"
 
@@ -52,13 +53,19 @@ void MemoryFirmware::OnOutputReport(uint8_t interfaceNumber, const std::vector<u
         std::lock_guard lock(mutex_);
         std::vector<uint8_t> answer = report;
         Answer(answer);
-        for (int i = 0; i < foreignEchoes_; ++i) {
-            std::vector<uint8_t> foreign = answer;
-            foreign[kCommandByte] ^= 0x80;
-            answers.push_back(foreign);
-        }
-        answers.push_back(answer);
         ++seen_[report[kCommandByte]];
+        if (lateAnswers_ > 0) {
+            --lateAnswers_;
+            heldAnswers_.push_back(std::move(answer));
+        } else {
+            answers = std::exchange(heldAnswers_, {});
+            for (int i = 0; i < foreignEchoes_; ++i) {
+                std::vector<uint8_t> foreign = answer;
+                foreign[kCommandByte] ^= 0x80;
+                answers.push_back(foreign);
+            }
+            answers.push_back(answer);
+        }
     }
     frameArrived_.notify_all();
     for (auto& answer : answers) io.Reply(interfaceNumber, std::move(answer));
@@ -114,6 +121,11 @@ void MemoryFirmware::SetNotLinked(bool notLinked) {
 void MemoryFirmware::SetForeignEchoes(int count) {
     std::lock_guard lock(mutex_);
     foreignEchoes_ = count;
+}
+
+void MemoryFirmware::SetLateAnswers(int count) {
+    std::lock_guard lock(mutex_);
+    lateAnswers_ = count;
 }
 
 bool MemoryFirmware::WaitForFrames(uint8_t command, int count, std::chrono::milliseconds timeout) {

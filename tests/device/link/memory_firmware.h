@@ -1,8 +1,9 @@
 // A test firmware for the command channel: it keeps one memory per data area,
 // answers chunked reads and writes of the generic commands against it, and can
-// be told to answer as a receiver without its device, with a status byte, or
-// with foreign frames before the real answer. It counts the frames it saw so a
-// test can wait until an operation is under way.
+// be told to answer as a receiver without its device, with a status byte,
+// with foreign frames before the real answer, or late (just before the answer
+// to the next frame). It counts the frames it saw so a test can wait until an
+// operation is under way.
 #pragma once
 
 #include <chrono>
@@ -33,6 +34,10 @@ public:
     void SetNotLinked(bool notLinked);
     /// Sends `count` frames echoing another command code before each real answer.
     void SetForeignEchoes(int count);
+    /// Holds back the answers to the next `count` frames and sends them just
+    /// before the answer to the frame after them, as a device that answers
+    /// after the host has given up would.
+    void SetLateAnswers(int count);
 
     /// Waits up to `timeout` until `count` frames of `command` have arrived.
     bool WaitForFrames(uint8_t command, int count, std::chrono::milliseconds timeout);
@@ -48,6 +53,8 @@ private:
     std::map<uint8_t, int> seen_;
     bool notLinked_ = false;
     int foreignEchoes_ = 0;
+    int lateAnswers_ = 0;
+    std::vector<std::vector<uint8_t>> heldAnswers_;
 };
 
 }  // namespace tirk::link::test

@@ -2,8 +2,14 @@
 // flag, the notification listener and the tile-timer life cycle.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
+#include "core/log.h"
+#include "device/page/notification_listener.h"
 #include "page_fixture.h"
 
 namespace tirk::page::test {
@@ -114,6 +120,124 @@ TEST_F(Notifications, AnInterfaceThatCannotBeOpenedStartsNoListener) {
     EXPECT_FALSE(device.OpenNotificationInterface(root_.path() + "/dev/hidraw99", false));
     EXPECT_FALSE(device.IsListening(false));
     EXPECT_TRUE(device.CloseNotificationInterface(false));
+}
+
+// The hidraw backend with the reads of its connections counted, those that
+// met a gone device apart: shows whether a listener keeps reading.
+class ReadCountingBackend : public hid::HidBackend {
+public:
+    explicit ReadCountingBackend(std::shared_ptr<hid::HidBackend> inner)
+        : inner_(std::move(inner)) {}
+
+    std::vector<std::string> ListNodes() override { return inner_->ListNodes(); }
+    bool ReadNodeInfo(const std::string& name, hid::HidNodeInfo& info, bool& gone,
+                      std::string& error) override {
+        return inner_->ReadNodeInfo(name, info, gone, error);
+    }
+    std::unique_ptr<hid::HidConnection> Open(const std::string& deviceNode, bool wantRead,
+                                             bool wantWrite, bool hasReportIds,
+                                             std::string& error) override {
+        auto connection = inner_->Open(deviceNode, wantRead, wantWrite, hasReportIds, error);
+        if (!connection) return nullptr;
+        return std::make_unique<Counted>(std::move(connection), *this);
+    }
+
+    int Reads() const { return reads_.load(); }
+    int GoneReads() const { return goneReads_.load(); }
+
+private:
+    class Counted : public hid::HidConnection {
+    public:
+        Counted(std::unique_ptr<hid::HidConnection> inner, ReadCountingBackend& counts)
+            : inner_(std::move(inner)), counts_(counts) {}
+        hid::HidIoResult Read(uint8_t* buffer, size_t capacity, size_t& received,
+                              int timeoutMs) override {
+            const hid::HidIoResult result = inner_->Read(buffer, capacity, received, timeoutMs);
+            ++counts_.reads_;
+            if (result == hid::HidIoResult::Gone) ++counts_.goneReads_;
+            return result;
+        }
+        hid::HidIoResult Write(const uint8_t* data, size_t length, size_t& written,
+                               int timeoutMs) override {
+            return inner_->Write(data, length, written, timeoutMs);
+        }
+        void Cancel() override { inner_->Cancel(); }
+
+    private:
+        std::unique_ptr<hid::HidConnection> inner_;
+        ReadCountingBackend& counts_;
+    };
+
+    std::shared_ptr<hid::HidBackend> inner_;
+    std::atomic<int> reads_{0};
+    std::atomic<int> goneReads_{0};
+};
+
+void IgnoreCode(uint16_t) {}
+
+// A listener on an interface that can bring nothing more must sleep until it
+// is stopped, not poll: the notification interface stays in its device object
+// until the device is closed, and an unplug does not close it.
+class SleepingListener : public Notifications {
+protected:
+    void SetUp() override {
+        Notifications::SetUp();
+        logPath_ = root_.path() + "-listener.log";
+        setenv("TIRK_LOG", logPath_.c_str(), 1);
+        log::ReloadSettingsForTest();
+    }
+    void TearDown() override {
+        unsetenv("TIRK_LOG");
+        log::ReloadSettingsForTest();
+        std::remove(logPath_.c_str());
+        Notifications::TearDown();
+    }
+    /// How many log lines contain `part`.
+    int LogLines(const std::string& part) const {
+        std::ifstream in(logPath_);
+        int count = 0;
+        for (std::string line; std::getline(in, line);) count += line.find(part) != line.npos;
+        return count;
+    }
+
+    std::string logPath_;
+};
+
+TEST_F(SleepingListener, AfterAnUnplugItReadsNoMore) {
+    auto counting = std::make_shared<ReadCountingBackend>(backend_);
+    CHidInterface hid(counting);
+    ASSERT_TRUE(hid.Open(PathOf(kTypeKeyboard, kRoleNotification), true, false, true, true))
+        << hid.LastError();
+    CNotificationListener listener;
+    ASSERT_TRUE(listener.Start(hid, IgnoreCode, "listener ended"));
+    ASSERT_TRUE(WaitUntil([&] { return hid.IsReading(); }));
+    std::string error;
+    ASSERT_TRUE(bus_->Unplug("keyboard", &error)) << error;
+    ASSERT_TRUE(WaitUntil([&] { return counting->GoneReads() == 1; }));
+    const int reads = counting->Reads();
+    QTest::qWait(450);  // a listener that polled would have read a few times by now
+    EXPECT_EQ(counting->Reads(), reads) << "no read after the one that met the unplug";
+    EXPECT_EQ(LogLines("the device is gone"), 1);
+    EXPECT_TRUE(listener.IsRunning()) << "an unplug alone does not end it";
+    EXPECT_TRUE(listener.Stop()) << "Stop wakes it within its wait";
+    EXPECT_EQ(LogLines("listener ended"), 1);
+}
+
+TEST_F(SleepingListener, WithoutAnInputReportItWaitsForStop) {
+    // A vendor collection with only an output report: nothing to read.
+    const std::vector<uint8_t> outputOnly = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01,
+                                             0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08,
+                                             0x95, 0x02, 0x09, 0x02, 0x91, 0x02, 0xC0};
+    CHidInterface hid(backend_);
+    ASSERT_TRUE(hid.LoadLayoutFromDescriptor(outputOnly.data(), outputOnly.size(), 0));
+    ASSERT_EQ(hid.InputReportByteLength(), 0u);
+    CNotificationListener listener;
+    ASSERT_TRUE(listener.Start(hid, IgnoreCode, "listener ended"));
+    ASSERT_TRUE(WaitUntil([&] { return LogLines("has no input report") > 0; }));
+    QTest::qWait(350);  // a listener that polled would have come round again by now
+    EXPECT_EQ(LogLines("has no input report"), 1);
+    EXPECT_TRUE(listener.Stop());
+    EXPECT_EQ(LogLines("listener ended"), 1);
 }
 
 class TileTimers : public DeviceOnVirtualBus {
