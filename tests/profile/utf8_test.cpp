@@ -15,6 +15,8 @@ struct DecodeCase {
     std::wstring wide;
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* out) { *out << c.what; }
+
 class Utf8Decode : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(Utf8Decode, GivesTheExpectedCodePoints) {

@@ -127,6 +127,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tirk-vdev: %s\n%s", error.c_str(), kUsage);
         return 2;
     }
+    if (args.words[0] == "--help" || args.words[0] == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (args.words[0] == "serve") return Serve(args);
     return SendCommand(args);
 }

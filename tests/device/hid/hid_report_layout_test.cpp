@@ -35,6 +35,9 @@ struct MalformedCase {
     const char* errorPart;
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const MalformedCase& c, std::ostream* out) { *out << c.name; }
+
 class MalformedDescriptor : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedDescriptor, FailsWithAClearError) {
