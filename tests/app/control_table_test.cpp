@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "test_application.h"
 #include "ui/control.h"
 #include "ui/control_factory.h"
 #include "ui/list.h"
@@ -14,17 +15,9 @@
 namespace tirk {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "control_table_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 class ControlTableTest : public ::testing::Test {
 protected:
-    void SetUp() override { App(); }
+    void SetUp() override { test::TestApplication<QApplication>("control_table_test"); }
     void TearDown() override { CControlFactory::GetInstance()->RemoveAll(); }
 };
 

@@ -2,17 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <vector>
 
 #include "device/hid/hid_backend.h"
 #include "device/hid/hid_interface.h"
 #include "device/virtual/emulated_bus.h"
+#include "support/temp_folder.h"
 #include "watched.h"
 
 namespace tirk {
 namespace {
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 DeviceTables ShippedTables() {
@@ -49,10 +48,7 @@ class DeviceScanBusTest : public ::testing::Test {
 protected:
     void SetUp() override {
         tables_ = ShippedTables();
-        root_ = (fs::temp_directory_path() /
-                 ("tirk-scan-test-" + std::to_string(getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                    .string();
+        ASSERT_TRUE(folder_.valid());
         std::string error;
         bus_ = vbus::StartStandardBus(tables_, root_, {}, &error);
         ASSERT_TRUE(bus_) << error;
@@ -69,7 +65,11 @@ protected:
     }
 
     DeviceTables tables_;
-    std::string root_;
+    // Not there yet: the bus makes its root (and removes it again).
+    test::TempFolder folder_{{.prefix = "tirk-scan-test",
+                              .parent = test::TempParent::kMemoryIfAvailable,
+                              .create = false}};
+    const std::string root_ = folder_.path();
     std::unique_ptr<vbus::VirtualHidBus> bus_;
 };
 

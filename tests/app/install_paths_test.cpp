@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "support/temp_folder.h"
+
 namespace tirk {
 namespace {
 namespace fs = std::filesystem;
@@ -11,15 +13,11 @@ namespace fs = std::filesystem;
 class InstallPathsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ =
-            fs::temp_directory_path() /
-            ("tirk-install-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
+        ASSERT_TRUE(folder_.valid());
         fs::create_directories(root_ / "bin");
     }
-    void TearDown() override { fs::remove_all(root_); }
-    fs::path root_;
+    test::TempFolder folder_{{.prefix = "tirk-install"}};
+    const fs::path root_{folder_.path()};
 };
 
 TEST_F(InstallPathsTest, BuildTreeUsesTheExecutablesFolder) {

@@ -13,6 +13,7 @@
 
 #include "app/app_globals.h"
 #include "device/virtual/emulated_bus.h"
+#include "test_application.h"
 #include "ui/button.h"
 #include "ui/menu_wnd.h"
 #include "ui/paint_manager.h"
@@ -20,14 +21,6 @@
 namespace tirk {
 namespace {
 using namespace std::chrono_literals;
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "main_window_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 class RecordingIpc : public IpcService {
 public:
@@ -47,7 +40,7 @@ private:
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        test::TestApplication<QApplication>("main_window_test");
         ASSERT_TRUE(hid_root_.isValid());
         std::string error;
         ASSERT_TRUE(LoadDeviceTables(TIRK_RESOURCE_DIR "/devices.json", &tables_, &error)) << error;

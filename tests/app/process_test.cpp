@@ -14,19 +14,12 @@
 #include "app/single_instance.h"
 #include "app/status_block.h"
 #include "device/device_table.h"
+#include "test_application.h"
 #include "tirk_process.h"
 
 namespace tirk::test {
 namespace {
 using namespace std::chrono_literals;
-
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "app_process_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = new QCoreApplication(argc, argv);
-    return *app;
-}
 
 // Starts tirk and waits until its first device scan has brought it to the front.
 bool StartFirstInstance(QProcess& process, const QProcessEnvironment& env, const QString& log,
@@ -41,7 +34,7 @@ bool StartFirstInstance(QProcess& process, const QProcessEnvironment& env, const
 class TirkProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        TestApplication<QCoreApplication>("app_process_test");
         ASSERT_TRUE(sandbox_.IsValid());
     }
     void TearDown() override { EndProcess(first_); }

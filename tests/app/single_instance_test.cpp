@@ -9,22 +9,16 @@
 #include <atomic>
 #include <thread>
 
+#include "test_application.h"
+
 namespace tirk {
 namespace {
 using namespace std::chrono_literals;
 
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "single_instance_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = new QCoreApplication(argc, argv);
-    return *app;
-}
-
 class SingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        test::TestApplication<QCoreApplication>("single_instance_test");
         ASSERT_TRUE(dir_.isValid());
     }
     QTemporaryDir dir_;

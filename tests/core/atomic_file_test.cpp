@@ -5,21 +5,16 @@
 
 #include <filesystem>
 
+#include "support/temp_folder.h"
+
 namespace fs = std::filesystem;
 
+// dir_ does not exist at the start: writing must make the folders it needs.
 class AtomicFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tirk-atomic-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-    }
-    void TearDown() override {
-        ::chmod(dir_.c_str(), 0755);
-        fs::remove_all(dir_);
-    }
-    fs::path dir_;
+    void SetUp() override { ASSERT_TRUE(folder_.valid()); }
+    tirk::test::TempFolder folder_{{.prefix = "tirk-atomic", .create = false}};
+    const fs::path dir_{folder_.path()};
 };
 
 TEST_F(AtomicFileTest, CreatesFoldersAndReplacesContent) {

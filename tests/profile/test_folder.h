@@ -3,29 +3,19 @@
 
 #include <gtest/gtest.h>
 #include <json/value.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace tirk::test {
 
 class TestFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tirk-profile-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override {
-        ::chmod(dir_.c_str(), 0755);
-        std::filesystem::remove_all(dir_);
-    }
+    void SetUp() override { ASSERT_TRUE(folder_.valid()); }
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     /// Names of the files in the folder, sorted.
     std::vector<std::string> Files() const {
@@ -35,7 +25,8 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    std::filesystem::path dir_;
+    TempFolder folder_{{.prefix = "tirk-profile"}};
+    const std::filesystem::path dir_{folder_.path()};
 };
 
 inline void WriteText(const std::string& path, const std::string& text) {

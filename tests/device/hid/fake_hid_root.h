@@ -26,6 +26,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace tirk::test {
 
 struct FakeHidNodeSpec {
@@ -40,16 +42,13 @@ struct FakeHidNodeSpec {
 class FakeHidRoot {
 public:
     FakeHidRoot() {
-        char pattern[] = "/tmp/tirk-hid-XXXXXX";  // short: socket paths are limited
-        root_ = ::mkdtemp(pattern);
+        if (!folder_.valid()) return;  // Root() "" fails every test that uses it
         std::filesystem::create_directories(root_ + "/sys/class/hidraw");
         std::filesystem::create_directories(root_ + "/dev");
     }
     ~FakeHidRoot() {
         for (auto& [name, node] : nodes_) node->Stop();
         nodes_.clear();
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
     }
     FakeHidRoot(const FakeHidRoot&) = delete;
     FakeHidRoot& operator=(const FakeHidRoot&) = delete;
@@ -210,7 +209,9 @@ private:
         std::vector<std::vector<uint8_t>> received_;
     };
 
-    std::string root_;
+    // In memory and short: socket paths are limited. Removed after the nodes.
+    TempFolder folder_{{.prefix = "tirk-hid", .parent = TempParent::kMemoryIfAvailable}};
+    const std::string root_ = folder_.path();
     std::map<std::string, std::unique_ptr<Node>> nodes_;
 };
 

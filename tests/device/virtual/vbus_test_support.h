@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -18,34 +17,20 @@
 #include <vector>
 
 #include "device/virtual/unix_socket.h"
+#include "support/temp_folder.h"
 
 namespace tirk::vbus::test {
 
 /// Generous upper bound for anything that should happen at once.
 constexpr int kPromptlyMs = 5000;
 
-/// A fresh folder, removed with everything in it at the end. In memory
-/// (/dev/shm) when possible: the bus writes its files durably, and syncing a
-/// disk for every plug would make each test wait on the disk.
-class TempRoot {
+/// A fresh bus root, removed with everything in it at the end; in memory
+/// when possible (see TempParent::kMemoryIfAvailable).
+class TempRoot : public tirk::test::TempFolder {
 public:
-    TempRoot() {
-        for (const char* parent : {"/dev/shm", "/tmp"}) {
-            std::string pattern = std::string(parent) + "/tirk-vbus-test-XXXXXX";
-            if (mkdtemp(pattern.data()) != nullptr) {
-                path_ = pattern;
-                break;
-            }
-        }
-    }
-    ~TempRoot() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
+    TempRoot()
+        : TempFolder(
+              {.prefix = "tirk-vbus-test", .parent = tirk::test::TempParent::kMemoryIfAvailable}) {}
 };
 
 /// One open "file" of a virtual hidraw node.
