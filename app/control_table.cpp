@@ -5,8 +5,12 @@
 #include "ui/circle_progress.h"
 #include "ui/combo_edit_element.h"
 #include "ui/control_factory.h"
+#include "device/family/family_devices.h"
+#include "profile/panel/device_profile.h"
 #include "ui/device_key_button.h"
+#include "ui/device_option.h"
 #include "ui/hand_img_button.h"
+#include "ui/mp_device_power.h"
 #include "ui/placeholder_controls.h"
 #include "ui/select_panel.h"
 
@@ -21,12 +25,17 @@ CControlUI* New() {
 // Device objects, profile, lighting, key, recoil and sound panels and the
 // sub-layout rows join these tables when their classes exist.
 constexpr ControlClassRow kLayoutElements[] = {
+    {"TelvorinMouseDevice", New<CTelvorinMouseDevice>},
+    {"TelvorinKeyboardDevice", New<CTelvorinKeyboardDevice>},
+    {"TelvorinMousePadDevice", New<CTelvorinMousePadDevice>},
+    {"TelvorinHS6533Device", New<CTelvorinHS6533Device>},
     {"CircleProgress", New<CCircleProgressUI>},
     {"SelectPanel", New<CSelectPanelUI>},
     {"DeviceKeyButton", New<CDeviceKeyButtonUI>},
     {"HandImgButton", New<CHandImgButtonUI>},
     {"HandImgSelectButton", New<CHandImgSelectButtonUI>},
     {"ComboEditContainerElement", New<CComboEditContainerElementUI>},
+    {"DeviceProfile", New<CDeviceProfileUI>},
 };
 
 constexpr ControlClassRow kFactoryClasses[] = {
@@ -39,6 +48,12 @@ constexpr ControlClassRow kFactoryClasses[] = {
     {"CComboEditContainerElementUI", New<CComboEditContainerElementUI>},
     {"CHandImgButtonUI", New<CHandImgButtonUI>},
     {"CHandImgSelectButtonUI", New<CHandImgSelectButtonUI>},
+    // Device discovery builds these from their own layouts, without a
+    // window callback: <DeviceOption> and <MpDevicePower> reach them here.
+    {"CDeviceOptionUI", New<CDeviceOptionUI>},
+    {"CMpDevicePowerUI", New<CMpDevicePowerUI>},
+    // The profile bar is an include file of every device page.
+    {"CDeviceProfileUI", New<CDeviceProfileUI>},
 };
 
 bool EqualsNoCase(const std::string& a, const char* b) {

@@ -1,5 +1,7 @@
 // The tirk executable: start-up, single instance, the main window and its
 // message loop, and the orderly end.
+#include <unistd.h>
+
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +20,7 @@
 #include "app/quit_signals.h"
 #include "app/single_instance.h"
 #include "core/log.h"
+#include "core/private_folder.h"
 #include "device/device_table.h"
 #include "device/virtual/emulated_bus.h"
 #include "ui/control_factory.h"
@@ -59,10 +62,14 @@ Options ParseOptions(int argc, char** argv) {
     return options;
 }
 
-tirk::DeviceTables LoadTables() {
+// The shipped identities plus the user's own additions; a user file that is
+// malformed is reported (`user_error`) and the shipped table used alone.
+tirk::DeviceTables LoadTables(std::string* user_error) {
     tirk::DeviceTables tables;
     std::string error;
-    if (!tirk::LoadDeviceTables(tirk::DefaultDeviceTablesPath(), &tables, &error))
+    if (!tirk::LoadDeviceTablesWithUserAdditions(tirk::DefaultDeviceTablesPath(),
+                                                 tirk::DefaultUserDeviceTablePath(), &tables,
+                                                 &error, user_error))
         tirk::log::FileFault(tirk::DefaultDeviceTablesPath(), error);
     return tables;
 }
@@ -74,9 +81,15 @@ tirk::DeviceTables LoadTables() {
 // (CMainWnd::SetBeforeFirstScan).
 using EmulatedBus = std::shared_future<std::shared_ptr<tirk::vbus::VirtualHidBus>>;
 
-// Returns the root the bus will use; call while the process has one thread.
+// Returns the root the bus will use, made private to this user first so that
+// nobody else can put devices where the backend looks; "" after saying why
+// when it cannot be. Call while the process has one thread.
 std::string PointHidBackendAtEmulatedBus() {
     std::string root = tirk::vbus::DefaultEmulatedBusRoot();
+    if (tirk::FileResult usable = tirk::MakePrivateFolder(root); !usable) {
+        std::fprintf(stderr, "tirk: the virtual devices cannot start: %s\n", usable.error.c_str());
+        return {};
+    }
     setenv("TIRK_HID_ROOT", root.c_str(), 1);
     return root;
 }
@@ -100,7 +113,8 @@ EmulatedBus StartEmulation(const tirk::DeviceTables& tables, const std::string& 
 
 // The message loop with the main window; returns when "exit" was chosen.
 void RunMainWindow(const std::string& folder, tirk::DeviceTables tables,
-                   tirk::SingleInstance& instance, const EmulatedBus& bus) {
+                   const std::string& table_notice, tirk::SingleInstance& instance,
+                   const EmulatedBus& bus) {
     CPaintManagerUI::SetInstancePath(folder);
     CPaintManagerUI::SetResourcePath(folder + "/skin/");
     // Sub-layouts built in code have no builder callback: their custom
@@ -108,6 +122,7 @@ void RunMainWindow(const std::string& folder, tirk::DeviceTables tables,
     tirk::RegisterCustomControls(*CControlFactory::GetInstance());
     auto window = std::make_unique<CMainWnd>(std::move(tables), tirk::CreateDbusIpcService());
     if (bus.valid()) window->SetBeforeFirstScan([bus] { bus.wait(); });
+    window->SetStartupNotice(table_notice);
     if (!window->Create(nullptr, "Vorpaline TIRK")) {
         std::fprintf(stderr, "tirk: the main window cannot be built: %s\n",
                      window->GetLoadError().c_str());
@@ -131,6 +146,7 @@ int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
     if (options.exit_now) return options.exit_code;
     const std::string emulated_root = options.emulate ? PointHidBackendAtEmulatedBus() : "";
+    if (options.emulate && emulated_root.empty()) return 1;
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vorpaline TIRK");
@@ -156,12 +172,14 @@ int main(int argc, char** argv) {
     }
     instance.Listen();
 
-    tirk::DeviceTables tables = LoadTables();
+    std::string table_notice;
+    tirk::DeviceTables tables = LoadTables(&table_notice);
     EmulatedBus bus;
     if (options.emulate) bus = StartEmulation(tables, emulated_root);
 
-    RunMainWindow(folder, std::move(tables), instance, bus);
+    RunMainWindow(folder, std::move(tables), table_notice, instance, bus);
     bus = {};  // the last owner: unplugs the virtual devices and removes their files
+    if (!emulated_root.empty()) rmdir(emulated_root.c_str());  // ours; stays when not empty
     for (auto it = std::rbegin(fonts); it != std::rend(fonts); ++it) it->reset();
     return 0;
 }

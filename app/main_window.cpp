@@ -7,16 +7,24 @@
 #include <QWindow>
 
 #include "app/app_globals.h"
+#include "app/profile_commands.h"
 #include "app/control_table.h"
 #include "app/fit_to_monitor.h"
-#include "app/lighting_sync.h"
+#include "app/shell/lighting_sync.h"
+#include "app/skin_frame.h"
 #include "app/sleep_watch.h"
-#include "app/status_block.h"
+#include "app/shell/status_block.h"
 #include "core/log.h"
+#include "device/family/family_devices.h"
+#include "device/hid/hid_change_watch.h"
 #include "device/hid/hid_interface.h"
+#include "profile/panel/device_profile.h"
+#include "profile/profile_paths.h"
 #include "ui/button.h"
+#include "ui/device_option.h"
 #include "ui/container.h"
 #include "ui/menu_wnd.h"
+#include "ui/msg_wnd.h"
 #include "ui/paint_manager.h"
 
 using tirk::GameEvent;
@@ -33,6 +41,25 @@ constexpr char kNoDeviceHint[] = "No_device_Link";
 constexpr char kTextLightOn[] = "控制灯光";
 constexpr char kTextLightOff[] = "不控制灯光";
 constexpr char kIconFile[] = "main/logo.png";
+
+// The scan thread's events, handled on the UI thread while the scan waits,
+// as sent window messages are.
+class ScanEventsToWindow : public tirk::DeviceScanEvents {
+public:
+    ScanEventsToWindow(tirk::TaskGatePtr gate, CMainWnd* window)
+        : m_gate(std::move(gate)), m_window(window) {}
+    void OnCandidateArrived(int index, const std::string& path) override {
+        m_gate->Send([this, index, path] { m_window->Discovery()->OnCandidateArrived(index, path); });
+    }
+    void OnCandidateRemoved(int index) override {
+        m_gate->Send([this, index] { m_window->Discovery()->OnCandidateRemoved(index); });
+    }
+    void OnFirstScanDone() override { m_gate->Post([w = m_window] { w->OnFirstScanDone(); }); }
+
+private:
+    tirk::TaskGatePtr m_gate;
+    CMainWnd* m_window;
+};
 constexpr char kTitle[] = "Vorpaline TIRK";
 
 }  // namespace
@@ -45,6 +72,7 @@ CMainWnd::CMainWnd(tirk::DeviceTables tables, std::unique_ptr<tirk::IpcService> 
 CMainWnd::~CMainWnd() {
     StopWorkers();
     CResourceManager::GetInstance()->SetTextQueryInterface(nullptr);
+    tirk::SkinReceivers::Instance().Remove(this);
     tirk::Globals().main_window = nullptr;
 }
 
@@ -53,12 +81,20 @@ CMainWnd::~CMainWnd() {
 void CMainWnd::InitWindow() {
     tirk::log::Line("InitWindow");
     CResourceManager::GetInstance()->SetTextQueryInterface(this);
-    std::string error;
-    if (!CResourceManager::GetInstance()->LoadLanguage("lan_cn.xml", &error))
-        tirk::log::FileFault("lan_cn.xml", error);
+    // The texts come with the saved language at window init.
+    secondary_ = std::make_unique<tirk::SecondaryWindows>(*this, satellites_,
+                                                          [this] { RefreshDeviceTexts(); });
     for (size_t i = 0; i < window_buttons_.size(); ++i)
         window_buttons_[i] = dynamic_cast<CButtonUI*>(m_pm.FindControl(kWindowButtonNames[i]));
+    profile_timer_ = std::make_unique<tirk::CWindowProfileTimer>(*this);
+    profile_messages_ =
+        std::make_unique<tirk::CMsgWndProfileMessages>(*this, [this] { return GetWindowDpi(); });
+    profile_commands_ = std::make_unique<tirk::CProfileCommands>(
+        *profile_messages_, *profile_timer_, tirk::QtProfileFileDialog(GetWidget()),
+        tirk::UserDataRoot());
     tirk::Globals().main_window = this;
+    tirk::SkinReceivers::Instance().Add(
+        this, [this](const tirk::SkinRecord& skin) { tirk::ApplySkin(m_pm, skin); });
     SetIcon(kIconFile);
     tray_.SetOnLeftClick([this] { OnTrayLeftClick(); });
     tray_.SetOnRightClick([this](TPointUI point) { OnTrayRightClick(point); });
@@ -72,6 +108,13 @@ void CMainWnd::InitWindow() {
 
 void CMainWnd::OnWindowInit() {
     ipc_->AnnounceLightOwner(1, 1);
+    secondary_->ApplySavedLanguage();
+    tirk::DeviceDiscovery::WindowHooks hooks;
+    hooks.bringToFront = [this] { OnInstanceMessage(0, 0); };
+    hooks.closeSatellites = [this] { CloseSatelliteWindows(); };
+    hooks.selectionChanging = [this](CTelvorinFamilyDevice& leaving) { FlushProfileSwitch(leaving); };
+    discovery_ = std::make_unique<tirk::DeviceDiscovery>(tables_, *this, std::move(hooks));
+    discovery_->BuildInAdvance();
     // The saved language, the family pages and the audio companion come with
     // their own parts; the window frame needs none of them.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -88,21 +131,13 @@ void CMainWnd::OnWindowInit() {
 void CMainWnd::StartWorkers() {
     scanner_ = std::make_shared<tirk::DeviceScanner>(tables_.candidates,
                                                      std::make_unique<CHidInterface>());
-    tirk::DeviceScanHooks scan_hooks;
-    scan_hooks.first_scan_done = [gate = gate_, this](int count) {
-        gate->Post([this, count] {
-            candidate_interfaces_ = count;
-            first_scan_done_ = true;
-            OnInstanceMessage(0, 0);
-        });
-    };
-    scan_hooks.count_changed = [gate = gate_, this](int count) {
-        gate->Post([this, count] { candidate_interfaces_ = count; });
-    };
-    slots_.Start(kScanSlot, [scanner = scanner_, scan_hooks,
+    discovery_->SetScanner(scanner_);
+    scan_events_ = std::make_unique<ScanEventsToWindow>(gate_, this);
+    slots_.Start(kScanSlot, [scanner = scanner_, events = scan_events_.get(),
                              wait = before_first_scan_](tirk::StopEvent& stop) {
         if (wait) wait();
-        tirk::RunDeviceScanWorker(stop, *scanner, scan_hooks);
+        // Made once the bus is up: the virtual bus's class folder exists only then.
+        tirk::RunDeviceScanWorker(stop, *scanner, *events, tirk::hid::CreateDefaultHidChangeWatch());
     });
     // Slot kAudioWatchdogSlot runs the audio companion's watchdog once the
     // companion exists; until then the slot has only its event.
@@ -152,8 +187,55 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     } else if (msg.sType == "click_wpremove" || msg.sType == "click_wpedit") {
         return;
     }
+    if (discovery_ && discovery_->OnTileNotify(msg.pSender, msg.sType)) return;
+    if (RouteProfileCommand(msg)) return;
     // "colorchanged" and the page notifications go to the page routing.
     WindowImplBase::Notify(msg);
+}
+
+// ---------------------------------------------------------------- profiles
+
+CTelvorinFamilyDevice* CMainWnd::CurrentDevice() const {
+    const int selected = discovery_ ? discovery_->SelectedTile() : -1;
+    return selected < 0 ? nullptr : discovery_->Sets()[selected].device;
+}
+
+CDeviceProfileUI* CMainWnd::ProfilePanelOf(CTelvorinFamilyDevice& device) {
+    return dynamic_cast<CDeviceProfileUI*>(
+        device.FindSubControl(CTelvorinFamilyDevice::kProfilePanelName));
+}
+
+tirk::CUsbDeviceProfileHooks CMainWnd::ProfileHooksOf(CTelvorinFamilyDevice& device) const {
+    return tirk::CUsbDeviceProfileHooks(device, tirk::Globals().screen_width,
+                                        tirk::Globals().screen_height);
+}
+
+bool CMainWnd::RouteProfileCommand(TNotifyUI& msg) {
+    if (!profile_commands_ || !msg.pSender) return false;
+    const std::string& name = msg.pSender->GetName();
+    if (msg.sType == "itemselect") return profile_commands_->OnItemSelect(name);
+    if (msg.sType != "click") return false;
+    CTelvorinFamilyDevice* device = CurrentDevice();
+    CDeviceProfileUI* panel = device ? ProfilePanelOf(*device) : nullptr;
+    if (!panel) return false;
+    tirk::CUsbDeviceProfileHooks hooks = ProfileHooksOf(*device);
+    return profile_commands_->OnClick(name, *panel, hooks);
+}
+
+void CMainWnd::OnProfileSwitchTimer() {
+    CTelvorinFamilyDevice* device = CurrentDevice();
+    CDeviceProfileUI* panel = device ? ProfilePanelOf(*device) : nullptr;
+    if (!panel) return;  // the timer is already stopped
+    tirk::CUsbDeviceProfileHooks hooks = ProfileHooksOf(*device);
+    profile_commands_->OnTimer(tirk::CProfileCommands::kSwitchTimer, *panel, hooks);
+}
+
+// A pick still waiting for its timer belongs to the page being left.
+void CMainWnd::FlushProfileSwitch(CTelvorinFamilyDevice& leaving) {
+    CDeviceProfileUI* panel = ProfilePanelOf(leaving);
+    if (!panel || !profile_commands_) return;
+    tirk::CUsbDeviceProfileHooks hooks = ProfileHooksOf(leaving);
+    profile_commands_->FlushPendingSwitch(*panel, hooks);
 }
 
 void CMainWnd::OnFirstWindowSize(TNotifyUI& msg) {
@@ -179,14 +261,37 @@ void CMainWnd::OnClick(TNotifyUI& msg) {
         Restore();
     } else if (name == kLightStatus) {
         ToggleLightControl();
+    } else if (name == "setbtn") {
+        secondary_->OpenSettings(SetWndPlacement::kBesideSetButton);
+    } else if (name == "skinbtn") {
+        CSkinFrame::Toggle(*this, msg.pSender);
+    } else if (name == "device_select_prev") {
+        if (discovery_) discovery_->SelectPrevious();
+    } else if (name == "device_select_next") {
+        if (discovery_) discovery_->SelectNext();
     }
-    // "skinbtn" and "setbtn" open the skin and settings windows once they exist.
 }
 
 void CMainWnd::OnCloseButton() {
     CloseSatelliteWindows();
     ShowWindow(false);
-    // Pausing the devices' polling belongs to the device objects.
+    SetDevicesPaused(true);
+}
+
+void CMainWnd::SetDevicesPaused(bool paused) {
+    if (discovery_) discovery_->SetPollingPaused(paused);
+}
+
+void CMainWnd::OnFirstScanDone() {
+    first_scan_done_ = true;
+    OnInstanceMessage(0, 0);
+    if (startup_notice_.empty()) return;
+    // After the window is up, so the message has an owner to sit on.
+    PostTask([this, notice = std::move(startup_notice_)] {
+        CMsgWnd::ShowMessageFilled(this, "", "message_device_table_refused", notice,
+                                   GetWindowDpi(), MsgButtons::kConfirm);
+    });
+    startup_notice_.clear();
 }
 
 bool CMainWnd::HandleCloseRequest() {
@@ -253,9 +358,11 @@ void CMainWnd::OnInstanceMessage(intptr_t w_param, intptr_t l_param) {
 }
 
 int CMainWnd::CountConnectedDevices() const {
-    // Until the device objects exist, a device counts as connected when the
-    // scan saw one of its candidate interfaces.
-    return candidate_interfaces_;
+    if (!discovery_) return 0;
+    int connected = 0;
+    for (const tirk::DeviceDiscovery::FamilySet& set : discovery_->Sets())
+        connected += set.device->Channel().IsOpen() && set.tile->IsShown();
+    return connected;
 }
 
 void CMainWnd::UpdateNoDeviceHint() {
@@ -264,6 +371,7 @@ void CMainWnd::UpdateNoDeviceHint() {
 }
 
 void CMainWnd::ShowAndRaise() {
+    SetDevicesPaused(false);
     if (IsMinimized()) Restore();
     ShowWindow(true);
     BringToFront();
@@ -308,6 +416,7 @@ void CMainWnd::OnTrayLeftClick() {
     CloseSatelliteWindows();
     if (was_shown) {
         ShowWindow(false);
+        SetDevicesPaused(true);
         return;
     }
     FitToMonitor();
@@ -327,6 +436,8 @@ void CMainWnd::OnTimer(int id) {
     if (id == tirk::kTimerFitAfterInit) {
         FitToMonitor();
         if (CControlUI* root = GetRoot()) root->Invalidate();
+    } else if (id == tirk::CProfileCommands::kSwitchTimer) {
+        OnProfileSwitchTimer();
     } else if (id == tirk::kTimerTrayMenu) {
         std::string error;
         if (!CMenuWnd::CreateMenu("menu.xml", tray_menu_point_, this, {}, &error))
@@ -337,9 +448,12 @@ void CMainWnd::OnTimer(int id) {
 void CMainWnd::OnMenuCommand(const TMenuCommandUI& command) {
     if (!Admit(MainMessage::kMenuCommand)) return;
     tirk::log::Printf("menu %s", command.name.c_str());
-    if (command.name == "exit") ExitProgram();
-    // "about_menu" and "setwnd_menu" open the about and settings windows once
-    // they exist.
+    if (command.name == "exit")
+        ExitProgram();
+    else if (command.name == "about_menu")
+        secondary_->OpenAbout();
+    else if (command.name == "setwnd_menu")
+        secondary_->OpenSettings(SetWndPlacement::kCentred);
 }
 
 // ---------------------------------------------------------------- activation, power
@@ -367,10 +481,18 @@ bool CMainWnd::Admit(MainMessage message) const {
 // ---------------------------------------------------------------- exit
 
 void CMainWnd::CloseSatelliteWindows() {
+    CSkinFrame::CloseOpen();
     for (WindowImplBase*& window : satellites_) {
         if (window) window->Close(0);
         window = nullptr;
     }
+}
+
+void CMainWnd::RefreshDeviceTexts() {
+    // Keyed texts follow the language by themselves; the pages also show
+    // texts made from values (assignments, units), which they make again.
+    if (!discovery_) return;
+    for (const tirk::DeviceDiscovery::FamilySet& set : discovery_->Sets()) set.device->RefreshPage();
 }
 
 void CMainWnd::ExitProgram() {
@@ -390,8 +512,10 @@ void CMainWnd::StopWorkers() {
     if (workers_stopped_) return;
     workers_stopped_ = true;
     ShowWindow(false);
-    slots_.Stop();
+    // Closed first: a scan waiting for this window to handle an arrival is
+    // released, so it can see its stop event.
     gate_->Close();
+    slots_.Stop();
     screen_watch_.reset();
     // The audio companion is told to stop here once it exists.
 }

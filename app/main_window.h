@@ -9,17 +9,22 @@
 #include <memory>
 #include <string>
 
-#include "app/device_scan.h"
+#include "app/device_discovery.h"
+#include "app/profile_commands.h"
+#include "app/shell/device_scan.h"
 #include "app/ipc.h"
 #include "app/messages.h"
+#include "app/secondary_windows.h"
 #include "app/task_gate.h"
-#include "app/worker_slots.h"
+#include "app/shell/worker_slots.h"
 #include "device/device_table.h"
 #include "ui/resource_manager.h"
 #include "ui/tray_icon.h"
 #include "ui/window_impl.h"
 
 class CButtonUI;
+class CDeviceProfileUI;
+class CTelvorinFamilyDevice;
 class QObject;
 
 namespace tirk {
@@ -44,6 +49,9 @@ public:
     /// Runs on the scan worker before its first enumeration; `tirk --emulate`
     /// waits there for the virtual bus, which starts while the window builds.
     void SetBeforeFirstScan(std::function<void()> wait) { before_first_scan_ = std::move(wait); }
+    /// A problem found before the window existed (a malformed file of the
+    /// user's, named with the problem); shown once the window first appears.
+    void SetStartupNotice(std::string text) { startup_notice_ = std::move(text); }
 
     // --- WindowImplBase -----------------------------------------------------
     std::string GetSkinFile() override { return "main.xml"; }
@@ -93,12 +101,20 @@ public:
     /// the program (OnFinalMessage).
     void ExitProgram();
 
+    /// The language, the settings and the about window (satellite slots
+    /// tirk::kSettingsSatellite and tirk::kAboutSatellite). Null before InitWindow.
+    tirk::SecondaryWindows* Secondary() { return secondary_.get(); }
+
     /// Whether this program drives the devices' lighting (initially 1).
     int GetLightControl() const { return light_control_; }
+    /// The scan's first complete enumeration is delivered: shows the window.
+    void OnFirstScanDone();
     /// True once the first device scan has finished.
     bool IsFirstScanDone() const { return first_scan_done_; }
     /// The window DPI chosen by the last fit to monitor.
     int GetWindowDpi() const { return window_dpi_; }
+    /// The device list (tiles, device objects); null before the window init.
+    tirk::DeviceDiscovery* Discovery() const { return discovery_.get(); }
 
 private:
     void OnWindowInit();
@@ -110,24 +126,40 @@ private:
     void ShowAndRaise();
     void UpdateNoDeviceHint();
     void CloseSatelliteWindows();
+    /// After a language change: every device object refreshes its texts.
+    void RefreshDeviceTexts();
     void StartWorkers();
     void StopWorkers();
     void WatchScreens();
     bool Admit(tirk::MainMessage message) const;
     int CountConnectedDevices() const;
+    CTelvorinFamilyDevice* CurrentDevice() const;
+    static CDeviceProfileUI* ProfilePanelOf(CTelvorinFamilyDevice& device);
+    tirk::CUsbDeviceProfileHooks ProfileHooksOf(CTelvorinFamilyDevice& device) const;
+    bool RouteProfileCommand(TNotifyUI& msg);
+    void OnProfileSwitchTimer();
+    void FlushProfileSwitch(CTelvorinFamilyDevice& leaving);
+    void SetDevicesPaused(bool paused);
 
     tirk::DeviceTables tables_;
 
     std::function<void()> before_first_scan_;
+    std::string startup_notice_;
     std::unique_ptr<tirk::IpcService> ipc_;
     std::unique_ptr<tirk::SleepWatch> sleep_watch_;
     std::unique_ptr<QObject> screen_watch_;  // owns the screen signal connections
     CTrayIcon tray_;
     std::array<CButtonUI*, 9> window_buttons_{};
     std::array<WindowImplBase*, kSatelliteCount> satellites_{};
+    std::unique_ptr<tirk::SecondaryWindows> secondary_;
 
     tirk::TaskGatePtr gate_;
     std::shared_ptr<tirk::DeviceScanner> scanner_;  // shared with the scan worker
+    std::unique_ptr<tirk::DeviceDiscovery> discovery_;
+    std::unique_ptr<tirk::IProfileTimer> profile_timer_;
+    std::unique_ptr<tirk::IProfileMessages> profile_messages_;
+    std::unique_ptr<tirk::CProfileCommands> profile_commands_;
+    std::unique_ptr<tirk::DeviceScanEvents> scan_events_;  // the scan worker's, sent to this window
     tirk::WorkerSlots slots_;
     bool workers_stopped_ = false;
 
@@ -137,6 +169,5 @@ private:
     int window_dpi_ = 96;
     bool first_size_ = false;
     bool first_scan_done_ = false;
-    int candidate_interfaces_ = 0;  // seen by the latest complete scan
     TPointUI tray_menu_point_;
 };

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
@@ -12,6 +11,7 @@
 #include <cstring>
 
 #include "core/log.h"
+#include "core/private_folder.h"
 
 namespace tirk {
 namespace {
@@ -21,14 +21,6 @@ constexpr char kSocketName[] = "Gaming device.sock";
 constexpr char kRequest[] = "activate\n";
 constexpr char kAnswer[] = "ok\n";
 
-bool MakePrivateFolder(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
-    if (mkdir(native.constData(), 0700) != 0 && errno != EEXIST) return false;
-    struct stat info {};
-    if (lstat(native.constData(), &info) != 0) return false;
-    return S_ISDIR(info.st_mode) && info.st_uid == getuid();
-}
-
 }  // namespace
 
 QString InstanceFolder() {
@@ -36,9 +28,9 @@ QString InstanceFolder() {
     QString folder = runtime.isEmpty()
                          ? QStringLiteral("/tmp/tirk-%1").arg(getuid())
                          : QFile::decodeName(runtime) + QStringLiteral("/vorpaline-tirk");
-    if (MakePrivateFolder(folder)) return folder;
-    log::Printf("instance folder %s cannot be used: %s", folder.toUtf8().constData(),
-                std::strerror(errno));
+    const FileResult usable = MakePrivateFolder(QFile::encodeName(folder).toStdString());
+    if (usable) return folder;
+    log::Printf("instance folder cannot be used: %s", usable.error.c_str());
     return {};
 }
 

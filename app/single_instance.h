@@ -14,7 +14,7 @@ namespace tirk {
 
 /// $XDG_RUNTIME_DIR/vorpaline-tirk, or /tmp/tirk-<uid> when XDG_RUNTIME_DIR is
 /// unset. Creates it (mode 0700) when missing. Returns an empty string when it
-/// cannot be created or is not ours.
+/// cannot be created or is not private to us (tirk::MakePrivateFolder).
 QString InstanceFolder();
 
 class SingleInstance : public QObject {

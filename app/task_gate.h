@@ -4,6 +4,7 @@
 // rather than reach a destroyed window.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -15,16 +16,23 @@ namespace tirk {
 class TaskGate {
 public:
     /// Posts to `window` (not owned) until Close.
-    explicit TaskGate(WindowImplBase* window) : window_(window) {}
+    explicit TaskGate(WindowImplBase* window) : m_window(window) {}
 
     /// Queues `task` on the window's UI thread; dropped once closed. Any thread.
     void Post(std::function<void()> task);
-    /// Stops posting; call before the window is destroyed. Any thread.
+    /// Runs `task` on the UI thread and waits until it has run, as a sent
+    /// window message does. Returns false, without waiting any longer, when
+    /// the gate is or gets closed first (the task then may not run). Never
+    /// call it on the UI thread.
+    bool Send(std::function<void()> task);
+    /// Stops posting and releases every Send that waits; call before the
+    /// window's workers are stopped and before the window is destroyed. Any thread.
     void Close();
 
 private:
-    std::mutex mutex_;
-    WindowImplBase* window_;
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    WindowImplBase* m_window;
 };
 
 /// Shared by the window and its workers, so it lives as long as either.

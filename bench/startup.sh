@@ -2,7 +2,7 @@
 # Start-up benchmark: time from process start to a visible window, and resident
 # memory once the window is up, for `tirk --emulate` and for a minimal Qt
 # Widgets program, measured alternately in the same run under one Xvfb.
-# Targets: tirk within 1.5x of the minimal program's start time, under 80 MB.
+# Targets: tirk within 1.3x of the minimal program's start time, under 60 MB.
 # Usage: bench/startup.sh [runs]   (needs a build in build/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,4 +46,4 @@ ratio=$(awk -v a="$t_ms" -v b="$qt_ms" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 
 printf '%-22s %10s %10s\n' program "start ms" "RSS MB"
 printf '%-22s %10s %10.1f\n' "minimal Qt Widgets" "$qt_ms" "$(awk -v k="$qt_rss" 'BEGIN{print k/1024}')"
 printf '%-22s %10s %10.1f\n' "tirk --emulate" "$t_ms" "$(awk -v k="$t_rss" 'BEGIN{print k/1024}')"
-echo "start-time ratio: $ratio (target <= 1.5); tirk RSS target < 80 MB (medians of $runs runs)"
+echo "start-time ratio: $ratio (target <= 1.3); tirk RSS target < 60 MB (medians of $runs runs)"

@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace tirk {
 namespace {
@@ -42,6 +40,20 @@ mode_t ModeForReplacement(const std::string& path) {
     return 0644;
 }
 
+// Gives the temporary its permissions and content and closes it. Returns the
+// step that failed (errno tells why), or null.
+const char* FillTemporary(int fd, mode_t mode, std::string_view content, Durability durability) {
+    const char* failed = nullptr;
+    if (::fchmod(fd, mode) != 0)
+        failed = "cannot set the permissions of the temporary file";
+    else if (!WriteAll(fd, content) || (durability == Durability::kSynced && ::fsync(fd) != 0))
+        failed = "cannot write";
+    const int saved = errno;
+    if (::close(fd) != 0 && !failed) return "cannot write";
+    errno = saved;
+    return failed;
+}
+
 bool SyncFolderOf(const std::filesystem::path& target) {
     std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -67,21 +79,15 @@ FileResult WriteFileAtomic(const std::string& path, std::string_view content,
     // Close-on-exec: a program started meanwhile must not inherit the file.
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return Errno(path, "cannot create temporary file");
-    ::fchmod(fd, ModeForReplacement(path));
-    bool written = WriteAll(fd, content) &&
-                   (durability == Durability::kProcessLifetime || ::fsync(fd) == 0);
-    int saved = errno;
-    if (::close(fd) != 0 && written) {
-        written = false;
-        saved = errno;
-    }
-    if (!written) {
+    const char* failed = FillTemporary(fd, ModeForReplacement(path), content, durability);
+    if (failed) {
+        const int saved = errno;
         ::unlink(temp.c_str());
         errno = saved;
-        return Errno(path, "cannot write");
+        return Errno(path, failed);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
-        saved = errno;
+        const int saved = errno;
         ::unlink(temp.c_str());
         errno = saved;
         return Errno(path, "cannot replace");
@@ -89,16 +95,6 @@ FileResult WriteFileAtomic(const std::string& path, std::string_view content,
     // The rename itself is only durable once the folder is on the disk.
     if (durability == Durability::kSynced && !SyncFolderOf(target))
         return Errno(path, "cannot sync its folder");
-    return {};
-}
-
-FileResult ReadWholeFile(const std::string& path, std::string& content) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Errno(path, "cannot open");
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) return Failure(path, "read error");
-    content = buffer.str();
     return {};
 }
 

@@ -6,14 +6,10 @@
 #include <string>
 #include <string_view>
 
-namespace tirk {
+#include "core/file_read.h"  // the reading half: ReadFile, ReadWholeFile
+#include "core/file_result.h"
 
-/// Result of a file operation: ok, or a message naming the file and the problem.
-struct FileResult {
-    bool ok = true;
-    std::string error;  ///< "<path>: <what went wrong>" when !ok
-    explicit operator bool() const { return ok; }
-};
+namespace tirk {
 
 /// Whether a write waits until the content is on the disk. Files that only
 /// live as long as the process (the virtual bus's tree) skip the wait: the
@@ -22,11 +18,9 @@ struct FileResult {
 enum class Durability { kSynced, kProcessLifetime };
 
 /// Replaces `path` with `content` atomically. Creates missing parent folders.
-/// On failure the old file (if any) is untouched and no temporary file remains.
+/// On failure (including a temporary whose permissions cannot be set) the old
+/// file (if any) is untouched and no temporary file remains.
 FileResult WriteFileAtomic(const std::string& path, std::string_view content,
                            Durability durability = Durability::kSynced);
-
-/// Reads a whole file. On failure `error` names the file and the reason.
-FileResult ReadWholeFile(const std::string& path, std::string& content);
 
 }  // namespace tirk

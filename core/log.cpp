@@ -20,7 +20,8 @@ struct Sink {
         const char* debug = std::getenv("TIRK_DEBUG");
         const char* path = std::getenv("TIRK_LOG");
         enabled = (debug && std::strcmp(debug, "1") == 0) || (path && *path);
-        if (path && *path) file = std::fopen(path, "a");
+        // Close-on-exec ("e"): programs we start must not inherit the log.
+        if (path && *path) file = std::fopen(path, "ae");
         loaded = true;
     }
 };

@@ -1,6 +1,7 @@
 // Debug log: the program's diagnostic texts, to stderr and to the file named by
 // TIRK_LOG. Off unless TIRK_DEBUG=1 or TIRK_LOG is set, so a normal run prints
-// nothing. Thread-safe; every call writes whole lines.
+// nothing. Thread-safe; every call writes whole lines. The file is opened
+// close-on-exec: programs the application starts do not inherit it.
 #pragma once
 
 #include <cstdarg>

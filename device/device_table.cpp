@@ -1,15 +1,21 @@
 #include "device/device_table.h"
 
 #include <json/json.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "core/atomic_file.h"
+#include "core/log.h"
 
 namespace tirk {
 namespace {
@@ -19,16 +25,16 @@ namespace {
 class FieldReader {
 public:
     FieldReader(const Json::Value& object, std::string where, std::string* problem)
-        : object_(object), where_(std::move(where)), problem_(problem) {}
+        : m_object(object), m_where(std::move(where)), m_problem(problem) {}
 
     bool IsObject() {
-        if (!object_.isObject()) Fail(where_ + " is not an object");
-        return object_.isObject();
+        if (!m_object.isObject()) Fail(m_where + " is not an object");
+        return m_object.isObject();
     }
 
     // A number, or a string "0x…" / decimal, within [low, high].
     int64_t Integer(const char* key, int64_t low, int64_t high) {
-        const Json::Value& v = object_[key];
+        const Json::Value& v = m_object[key];
         int64_t value = 0;
         if (v.isInt64()) {
             value = v.asInt64();
@@ -49,7 +55,7 @@ public:
     }
 
     std::string Text(const char* key) {
-        const Json::Value& v = object_[key];
+        const Json::Value& v = m_object[key];
         if (!v.isString()) {
             Fail(Name(key) + (v.isNull() ? " is missing" : " is not a string"));
             return {};
@@ -58,15 +64,18 @@ public:
     }
 
     bool Flag(const char* key) {
-        const Json::Value& v = object_[key];
+        const Json::Value& v = m_object[key];
         if (!v.isBool()) Fail(Name(key) + (v.isNull() ? " is missing" : " is not true or false"));
         return v.isBool() && v.asBool();
     }
 
-    bool IsNull(const char* key) const { return object_.isMember(key) && object_[key].isNull(); }
+    bool Has(const char* key) const { return m_object.isMember(key); }
+    const std::string& Where() const { return m_where; }
+
+    bool IsNull(const char* key) const { return m_object.isMember(key) && m_object[key].isNull(); }
 
     void Fail(const std::string& what) {
-        if (problem_->empty()) *problem_ = what;
+        if (m_problem->empty()) *m_problem = what;
     }
 
 private:
@@ -83,11 +92,13 @@ private:
         return true;
     }
 
-    std::string Name(const char* key) const { return where_ + "." + key; }
+    std::string Name(const char* key) const {
+        return m_where.empty() ? std::string(key) : m_where + "." + key;
+    }
 
-    const Json::Value& object_;
-    std::string where_;
-    std::string* problem_;
+    const Json::Value& m_object;
+    std::string m_where;
+    std::string* m_problem;
 };
 
 constexpr int64_t kU16 = 0xFFFF;
@@ -136,14 +147,20 @@ DeviceModel ReadModel(FieldReader& r, const DeviceFamily* family) {
     return m;
 }
 
+enum class EmptyList { kRefused, kAllowed };
+
 // Reads every element of the array `key` with `readOne(reader, index)`.
 template <typename T, typename ReadOne>
 std::vector<T> ReadArray(const Json::Value& root, const char* key, std::string* problem,
-                         ReadOne readOne) {
+                         ReadOne readOne, EmptyList empty = EmptyList::kRefused) {
     std::vector<T> items;
     const Json::Value& array = root[key];
-    if (!array.isArray() || array.empty()) {
-        if (problem->empty()) *problem = std::string("\"") + key + "\" is missing or empty";
+    bool usable = array.isArray() && (empty == EmptyList::kAllowed || !array.empty());
+    if (!usable) {
+        if (problem->empty())
+            *problem = std::string("\"") + key +
+                       (empty == EmptyList::kAllowed ? "\" is missing or not a list"
+                                                     : "\" is missing or empty");
         return items;
     }
     for (Json::ArrayIndex i = 0; i < array.size() && problem->empty(); ++i) {
@@ -163,6 +180,119 @@ void CheckPartners(const std::vector<DeviceCandidate>& candidates, std::string* 
     }
 }
 
+// --- A user's table of added candidates ----------------------------------
+// Nobody reviewed a user's file, so its entries are checked beyond the
+// shipped ones: each must be able to match a device and reach a family.
+
+constexpr uint16_t kReceiverTypes[] = {kTypeMouseReceiver, kTypeKeyboardReceiver};
+
+bool IsReceiverType(uint16_t type) {
+    return std::find(std::begin(kReceiverTypes), std::end(kReceiverTypes), type) !=
+           std::end(kReceiverTypes);
+}
+
+// The type codes some family of `tables` serves, directly or through a receiver.
+std::set<uint16_t> ServedTypes(const DeviceTables& tables) {
+    std::set<uint16_t> served;
+    for (const DeviceFamily& family : tables.families)
+        if (family.typeCode >= 0 && family.typeCode <= kU16)
+            served.insert(static_cast<uint16_t>(family.typeCode));
+    for (uint16_t receiver : kReceiverTypes)
+        if (served.count(WiredTypeOf(receiver)) != 0) served.insert(receiver);
+    return served;
+}
+
+std::string JoinNumbers(const std::set<uint16_t>& numbers) {
+    std::string text;
+    for (uint16_t n : numbers) text += (text.empty() ? "" : ", ") + std::to_string(n);
+    return text;
+}
+
+void CheckUserCandidate(FieldReader& r, const DeviceCandidate& c,
+                        const std::set<uint16_t>& served) {
+    if (c.vendorId == 0)
+        r.Fail(r.Where() + ".vendor 0 is no USB vendor id; the entry would match no device");
+    if (served.count(c.typeCode) == 0)
+        r.Fail(r.Where() + ".type " + std::to_string(c.typeCode) +
+               " is served by no device family (types: " + JoinNumbers(served) + ")");
+    if (c.secondaryCode != kRoleCommand && c.secondaryCode != kRoleNotification)
+        r.Fail(r.Where() + ".secondary " + std::to_string(c.secondaryCode) +
+               " is neither 0 (command interface) nor 255 (notification interface)");
+}
+
+// Partners of a user's list point into that list, at each other, and join the
+// cable and the receiver interface of the same role of one family.
+void CheckUserPartners(const std::vector<DeviceCandidate>& list, std::string* problem) {
+    for (size_t i = 0; i < list.size() && problem->empty(); ++i) {
+        const DeviceCandidate& c = list[i];
+        if (!c.hasPartner) continue;
+        std::string where =
+            "candidates[" + std::to_string(i) + "].partner " + std::to_string(c.partner);
+        if (c.partner >= list.size() || c.partner == i) {
+            *problem = where + " is not another candidate of this file";
+            continue;
+        }
+        const DeviceCandidate& p = list[c.partner];
+        if (!p.hasPartner || p.partner != i)
+            *problem =
+                where + " does not name candidates[" + std::to_string(i) + "] as its partner";
+        else if (p.secondaryCode != c.secondaryCode)
+            *problem = where + " has another secondary code";
+        else if (WiredTypeOf(p.typeCode) != WiredTypeOf(c.typeCode) ||
+                 IsReceiverType(p.typeCode) == IsReceiverType(c.typeCode))
+            *problem = where + ": types " + std::to_string(c.typeCode) + " and " +
+                       std::to_string(p.typeCode) +
+                       " are not the cable and the receiver of one family";
+    }
+}
+
+// Members a user's table may not have: it adds interfaces, never families.
+void RefuseFamilyMembers(const Json::Value& root, std::string* problem) {
+    for (const char* key : {"families", "models"})
+        if (problem->empty() && root.isMember(key))
+            *problem = std::string("\"") + key +
+                       "\" cannot be added by a user table; it may hold only \"candidates\"";
+}
+
+// Parses `json` strictly into `root`; false with "<sourceName>: not valid JSON: …".
+bool ParseJsonObject(std::string_view json, const std::string& sourceName, Json::Value* root,
+                     std::string* error) {
+    Json::CharReaderBuilder builder;
+    Json::CharReaderBuilder::strictMode(&builder.settings_);
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    std::string problem;
+    if (!reader->parse(json.data(), json.data() + json.size(), root, &problem)) {
+        *error = sourceName + ": not valid JSON: " + problem;
+        return false;
+    }
+    if (!root->isObject()) {
+        *error = sourceName + ": the top level is not an object";
+        return false;
+    }
+    return true;
+}
+
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0') return home;
+    const passwd* entry = ::getpwuid(::getuid());
+    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : ".";
+}
+
+// Adds the candidates of the user's file at `path`; an absent file adds
+// nothing and is no error.
+bool ReadUserAdditions(const std::string& path, DeviceTables* tables, std::string* error) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0 && errno == ENOENT) return true;
+    std::string content;
+    FileResult read = ReadWholeFile(path, content);
+    if (!read) {
+        *error = read.error;
+        return false;
+    }
+    return AddUserCandidates(content, path, tables, error);
+}
+
 std::string ExecutableDir() {
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -173,29 +303,19 @@ std::string ExecutableDir() {
 
 bool ParseDeviceTables(std::string_view json, const std::string& sourceName, DeviceTables* tables,
                        std::string* error) {
-    Json::CharReaderBuilder builder;
-    Json::CharReaderBuilder::strictMode(&builder.settings_);
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
+    if (!ParseJsonObject(json, sourceName, &root, error)) return false;
     std::string problem;
-    if (!reader->parse(json.data(), json.data() + json.size(), &root, &problem)) {
-        *error = sourceName + ": not valid JSON: " + problem;
-        return false;
-    }
-    if (!root.isObject()) problem = "the top level is not an object";
     DeviceTables parsed;
-    if (problem.empty()) {
-        parsed.candidates =
-            ReadArray<DeviceCandidate>(root, "candidates", &problem,
-                                       [](FieldReader& r, unsigned) { return ReadCandidate(r); });
-        CheckPartners(parsed.candidates, &problem);
-        parsed.families = ReadArray<DeviceFamily>(
-            root, "families", &problem, [](FieldReader& r, unsigned) { return ReadFamily(r); });
-        parsed.models =
-            ReadArray<DeviceModel>(root, "models", &problem, [&](FieldReader& r, unsigned i) {
-                return ReadModel(r, i < parsed.families.size() ? &parsed.families[i] : nullptr);
-            });
-    }
+    parsed.candidates = ReadArray<DeviceCandidate>(
+        root, "candidates", &problem, [](FieldReader& r, unsigned) { return ReadCandidate(r); });
+    CheckPartners(parsed.candidates, &problem);
+    parsed.families = ReadArray<DeviceFamily>(
+        root, "families", &problem, [](FieldReader& r, unsigned) { return ReadFamily(r); });
+    parsed.models =
+        ReadArray<DeviceModel>(root, "models", &problem, [&](FieldReader& r, unsigned i) {
+            return ReadModel(r, i < parsed.families.size() ? &parsed.families[i] : nullptr);
+        });
     if (problem.empty() && parsed.models.size() != parsed.families.size())
         problem = "there are " + std::to_string(parsed.families.size()) + " families but " +
                   std::to_string(parsed.models.size()) + " models";
@@ -224,6 +344,80 @@ std::string DefaultDeviceTablesPath() {
     std::string beside = dir + "/devices.json";
     if (access(beside.c_str(), R_OK) == 0) return beside;
     return dir + "/../share/vorpaline-tirk/devices.json";
+}
+
+uint16_t WiredTypeOf(uint16_t typeCode) {
+    switch (typeCode) {
+        case kTypeMouseReceiver:
+            return kTypeMouse;
+        case kTypeKeyboardReceiver:
+            return kTypeKeyboard;
+        default:
+            return typeCode;
+    }
+}
+
+std::string DefaultUserDeviceTablePath() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    // The XDG base directory rules say to ignore a relative value.
+    std::string base = xdg != nullptr && xdg[0] == '/' ? xdg : HomeFolder() + "/.config";
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    return base + "/TIRK/devices.json";
+}
+
+bool AddUserCandidates(std::string_view json, const std::string& sourceName, DeviceTables* tables,
+                       std::string* error) {
+    Json::Value root;
+    if (!ParseJsonObject(json, sourceName, &root, error)) return false;
+    std::string problem;
+    FieldReader top(root, "", &problem);
+    if (top.Has("format")) top.Integer("format", 1, 1);
+    RefuseFamilyMembers(root, &problem);
+    const std::set<uint16_t> served = ServedTypes(*tables);
+    std::vector<DeviceCandidate> added;
+    if (problem.empty())
+        added = ReadArray<DeviceCandidate>(
+            root, "candidates", &problem,
+            [&](FieldReader& r, unsigned) {
+                DeviceCandidate c = ReadCandidate(r);
+                CheckUserCandidate(r, c, served);
+                return c;
+            },
+            EmptyList::kAllowed);
+    CheckUserPartners(added, &problem);
+    const size_t base = tables->candidates.size();
+    if (problem.empty() && base + added.size() > kU16)
+        problem = "too many candidates: the tables hold at most 65535";
+    if (!problem.empty()) {
+        *error = sourceName + ": " + problem;
+        return false;
+    }
+    for (DeviceCandidate& c : added) {
+        if (c.hasPartner) c.partner = static_cast<uint16_t>(c.partner + base);
+        tables->candidates.push_back(c);
+    }
+    return true;
+}
+
+bool LoadDeviceTablesWithUserAdditions(const std::string& shippedPath, const std::string& userPath,
+                                       DeviceTables* tables, std::string* error,
+                                       std::string* userError) {
+    DeviceTables loaded;
+    if (!LoadDeviceTables(shippedPath, &loaded, error)) return false;
+    userError->clear();
+    const size_t shipped = loaded.candidates.size();
+    if (!ReadUserAdditions(userPath, &loaded, userError)) {
+        // The error names the file already; the fault line names it once.
+        std::string_view what = *userError;
+        if (what.substr(0, userPath.size() + 2) == userPath + ": ")
+            what.remove_prefix(userPath.size() + 2);
+        log::FileFault(userPath, std::string(what) + "; the shipped device table is used alone");
+    } else if (loaded.candidates.size() > shipped) {
+        log::Printf("device table: %zu interfaces added from %s",
+                    loaded.candidates.size() - shipped, userPath.c_str());
+    }
+    *tables = std::move(loaded);
+    return true;
 }
 
 int FindCandidate(const DeviceTables& tables, uint16_t typeCode, uint16_t secondaryCode) {

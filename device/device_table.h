@@ -39,6 +39,8 @@ struct DeviceCandidate {
     uint16_t usage = 0;
     bool hasPartner = false;  ///< the same device is also reachable through `partner`
     uint16_t partner = 0;     ///< index into DeviceTables::candidates when hasPartner
+
+    bool operator==(const DeviceCandidate&) const = default;
 };
 
 /// One device family: how its tile looks and which device represents it.
@@ -88,5 +90,39 @@ std::string DefaultDeviceTablesPath();
 
 /// Index of the first candidate with this type code and secondary code, or -1.
 int FindCandidate(const DeviceTables& tables, uint16_t typeCode, uint16_t secondaryCode);
+
+/// The type code of the cabled device behind a receiver type (6 → 2, 9 → 1);
+/// any other code is returned as it is.
+uint16_t WiredTypeOf(uint16_t typeCode);
+
+/// Where a user keeps the identities of compatible devices they added:
+/// "$XDG_CONFIG_HOME/TIRK/devices.json", or "~/.config/TIRK/devices.json" when
+/// XDG_CONFIG_HOME is unset or not an absolute path.
+std::string DefaultUserDeviceTablePath();
+
+/// Parses a user's table (docs/device-identities.md: a "candidates" list in the
+/// shipped format, partners given as indexes into that list) and appends its
+/// candidates to `tables` after the ones already there, moving their partner
+/// indexes by as much. Every added candidate must name a vendor and product, a
+/// type some family of `tables` serves (directly or through a receiver) and
+/// the secondary code 0 or 255; partners must be mutual, of the same role, and
+/// the cable and receiver types of one family. On failure returns false,
+/// leaves `tables` unchanged and sets `error` to "<sourceName>: <member and
+/// problem>" (for example "…: candidates[1].partner 4 is not another candidate
+/// of this file").
+bool AddUserCandidates(std::string_view json, const std::string& sourceName, DeviceTables* tables,
+                       std::string* error);
+
+/// The shipped tables from `shippedPath` with the user's additions from
+/// `userPath`. Returns false with `error` (as LoadDeviceTables) when the shipped
+/// file is unusable; `tables` is then unchanged. Otherwise returns true and
+/// fills `tables`: when the user file is absent it adds nothing and
+/// `userError` is empty; when it cannot be read or is malformed, it adds
+/// nothing, the problem goes to the debug log and to `userError` ("<userPath>:
+/// <member and problem>") for the program to show, and the shipped tables are
+/// used alone.
+bool LoadDeviceTablesWithUserAdditions(const std::string& shippedPath, const std::string& userPath,
+                                       DeviceTables* tables, std::string* error,
+                                       std::string* userError);
 
 }  // namespace tirk

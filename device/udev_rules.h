@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "device/device_table.h"
 
@@ -10,7 +11,8 @@ namespace tirk {
 
 /// The text of packaging/70-vorpaline-tirk.rules for `tables`: one rule per
 /// distinct non-zero vendor/product pair of the candidates, in table order,
-/// each tagging the hidraw node with "uaccess".
-std::string MakeUdevRules(const DeviceTables& tables);
+/// each tagging the hidraw node with "uaccess". When `userTable` is given the
+/// tables hold that user file's additions too, and the header says so.
+std::string MakeUdevRules(const DeviceTables& tables, std::string_view userTable = {});
 
 }  // namespace tirk

@@ -33,22 +33,28 @@ bool RepairDropsContent(JsonReadStatus status, const Json::Value& root, int inde
     return !element.isNull() && !element.isObject();
 }
 
-/// Keeps the unusable file as "<path>.broken" so that a repair loses nothing.
-void KeepBrokenCopy(const std::string& path) {
-    const std::string bytes = readjsonFile(path);
+/// Keeps the unusable file's bytes as "<path>.broken" so that a repair loses
+/// nothing. Returns the message for the caller (also logged).
+std::string KeepBrokenCopy(const std::string& path, const std::string& bytes) {
     const FileResult kept = WriteFileAtomic(path + ".broken", bytes);
-    log::FileFault(path, kept ? "no usable device document; the file is kept as " + path + ".broken"
-                              : "no usable device document; keeping a copy failed: " + kept.error);
+    const std::string what =
+        kept ? "no usable device document; the file is kept as " + path + ".broken"
+             : "no usable device document; keeping a copy failed: " + kept.error;
+    log::FileFault(path, what);
+    return path + ": " + what;
 }
 
-/// The root of a file that is about to be rewritten: the parsed root when it
-/// is an object, else an empty object (after keeping an unusable file).
-Json::Value RootForRewrite(const std::string& path, int index) {
-    JsonReadStatus status;
-    std::string error;
-    Json::Value root = ReadJsonFile(path, status, error);
-    if (RepairDropsContent(status, root, index)) KeepBrokenCopy(path);
-    return root.isObject() ? root : Json::Value(Json::objectValue);
+/// "<path>: <reason>" without the path.
+std::string ReasonOf(const std::string& path, const std::string& error) {
+    return error.compare(0, path.size() + 2, path + ": ") == 0 ? error.substr(path.size() + 2)
+                                                               : error;
+}
+
+/// A write refused to protect a file that could not be read (logged).
+FileResult Refused(const std::string& path, const std::string& why) {
+    const std::string what = "not saved: " + why + "; the file is left as it is";
+    log::FileFault(path, what);
+    return {false, path + ": " + what};
 }
 
 std::vector<KeyListEntry> ReadKeyList(const Json::Value& document) {
@@ -79,15 +85,15 @@ CBasicProfiledata::CBasicProfiledata() = default;
 CBasicProfiledata::~CBasicProfiledata() = default;
 
 void CBasicProfiledata::SetProfilePath(const std::string& path) {
-    if (!path.empty()) profilePath_ = path;
+    if (!path.empty()) m_profilePath = path;
 }
 
 void CBasicProfiledata::SetDefaultPath(const std::string& path) {
-    if (!path.empty()) defaultPath_ = path;
+    if (!path.empty()) m_defaultPath = path;
 }
 
 void CBasicProfiledata::SetLightConfigPath(const std::string& path) {
-    lightConfigPath_ = path;
+    m_lightConfigPath = path;
 }
 
 void CBasicProfiledata::SetDeviceIndex(int index) {
@@ -95,36 +101,83 @@ void CBasicProfiledata::SetDeviceIndex(int index) {
         log::Bug("SetDeviceIndex: index " + std::to_string(index) + " out of range");
         return;
     }
-    deviceIndex_ = index;
+    m_deviceIndex = index;
 }
 
 Json::Value CBasicProfiledata::LoadDocument(const std::string& path) {
-    return LoadInto(path, document_);
+    return LoadInto(path, m_document, m_documentStandIn);
 }
 
 Json::Value CBasicProfiledata::LoadScratchDocument(const std::string& path) {
-    return LoadInto(path, scratch_);
+    return LoadInto(path, m_scratch, m_scratchStandIn);
 }
 
-Json::Value CBasicProfiledata::LoadInto(const std::string& path, Json::Value& target) {
+Json::Value CBasicProfiledata::LoadInto(const std::string& path, Json::Value& target,
+                                        StandIn& standIn) {
     JsonReadStatus status;
     std::string error;
-    Json::Value root = ReadJsonFile(path, status, error);
-    target = DeviceElement(root, deviceIndex_);
-    if (!target.isNull()) return target;
-
-    log::Printf("%s: no device document, taking it from %s", path.c_str(), defaultPath_.c_str());
-    if (RepairDropsContent(status, root, deviceIndex_)) KeepBrokenCopy(path);
-    if (!root.isObject()) root = Json::Value(Json::objectValue);
-    target = DeviceElement(ReadJson(defaultPath_), deviceIndex_);
-    if (target.isNull()) log::FileFault(defaultPath_, "no device document in the default profile");
-    json::ArrayMember(root, "Device")[Json::ArrayIndex(deviceIndex_)] = target;
-    WriteJson(path, root);  // a failure is logged; the loaded document stays usable
+    std::string text;
+    Json::Value root = ReadJsonFile(path, status, error, &text);
+    if (status == JsonReadStatus::Unreadable) {
+        // Never repaired: what the file holds is unknown, and a later read may
+        // well succeed (a lack of descriptors passes, a permission is fixed).
+        standIn = {path, ReasonOf(path, error)};
+        const std::string what = "cannot be read (" + standIn.reason +
+                                 "); it is left as it is and the default profile is used";
+        log::FileFault(path, what);
+        m_lastLoad = {ProfileLoad::kUnreadable, path + ": " + what};
+        target = DefaultDocument();
+        return target;
+    }
+    standIn = {};
+    target = DeviceElement(root, m_deviceIndex);
+    if (!target.isNull()) {
+        m_lastLoad = {};
+        return target;
+    }
+    m_lastLoad = RepairFromDefault(path, status, std::move(root), text, target);
     return target;
 }
 
+ProfileLoadResult CBasicProfiledata::RepairFromDefault(const std::string& path,
+                                                       JsonReadStatus status, Json::Value root,
+                                                       const std::string& text,
+                                                       Json::Value& target) {
+    log::Printf("%s: no device document, taking it from %s", path.c_str(), m_defaultPath.c_str());
+    ProfileLoadResult result;
+    result.outcome =
+        status == JsonReadStatus::Missing ? ProfileLoad::kCreated : ProfileLoad::kRepaired;
+    if (RepairDropsContent(status, root, m_deviceIndex))
+        result.message = KeepBrokenCopy(path, text);
+    else if (result.outcome == ProfileLoad::kRepaired)
+        result.message = path + ": had no device document; it is taken from the default profile";
+    if (!root.isObject()) root = Json::Value(Json::objectValue);
+    target = DefaultDocument();
+    json::ArrayMember(root, "Device")[Json::ArrayIndex(m_deviceIndex)] = target;
+    // A failure is logged by WriteJson; the loaded document stays usable.
+    if (const FileResult written = WriteJson(path, root); !written)
+        result.message += (result.message.empty() ? "" : "; ") + written.error;
+    return result;
+}
+
+Json::Value CBasicProfiledata::DefaultDocument() const {
+    Json::Value document = DeviceElement(ReadJson(m_defaultPath), m_deviceIndex);
+    if (document.isNull())
+        log::FileFault(m_defaultPath, "no device document in the default profile");
+    return document;
+}
+
+FileResult CBasicProfiledata::RefuseIfProtected(const std::string& path) const {
+    for (const StandIn* standIn : {&m_documentStandIn, &m_scratchStandIn}) {
+        if (!standIn->path.empty() && standIn->path == path)
+            return Refused(
+                path, "the file could not be read when it was loaded (" + standIn->reason + ")");
+    }
+    return {};
+}
+
 FileResult CBasicProfiledata::SaveProfile() {
-    return SaveDevice(profilePath_, document_);
+    return SaveDevice(m_profilePath, m_document);
 }
 
 FileResult CBasicProfiledata::SaveDevice(const std::string& path, const Json::Value& value) {
@@ -132,61 +185,70 @@ FileResult CBasicProfiledata::SaveDevice(const std::string& path, const Json::Va
         log::Bug("SaveDevice: no profile file set");
         return {false, "no profile file set"};
     }
-    Json::Value root = RootForRewrite(path, deviceIndex_);
-    json::ArrayMember(root, "Device")[Json::ArrayIndex(deviceIndex_)] = value;
+    if (FileResult refused = RefuseIfProtected(path); !refused) return refused;
+    JsonReadStatus status;
+    std::string error;
+    std::string text;
+    Json::Value root = ReadJsonFile(path, status, error, &text);
+    if (status == JsonReadStatus::Unreadable)
+        return Refused(path, "the file cannot be read (" + ReasonOf(path, error) + ")");
+    if (RepairDropsContent(status, root, m_deviceIndex)) KeepBrokenCopy(path, text);
+    if (!root.isObject()) root = Json::Value(Json::objectValue);
+    json::ArrayMember(root, "Device")[Json::ArrayIndex(m_deviceIndex)] = value;
     return WriteJson(path, root);
 }
 
 FileResult CBasicProfiledata::SaveScratch(const std::string& path) {
-    return SaveDevice(path, scratch_);
+    return SaveDevice(path, m_scratch);
 }
 
 FileResult CBasicProfiledata::WriteDocument(const std::string& path, const Json::Value& root) {
+    if (FileResult refused = RefuseIfProtected(path); !refused) return refused;
     return WriteJson(path, root);
 }
 
 std::vector<KeyListEntry> CBasicProfiledata::GetKeyList() {
-    keyList_ = ReadKeyList(document_);
-    return keyList_;
+    m_keyList = ReadKeyList(m_document);
+    return m_keyList;
 }
 
 void CBasicProfiledata::SetKeyList(const std::vector<KeyListEntry>& list) {
-    keyList_ = list;
-    WriteKeyList(document_, list);
+    m_keyList = list;
+    WriteKeyList(m_document, list);
 }
 
 std::vector<KeyListEntry> CBasicProfiledata::GetScratchKeyList() {
-    scratchKeyList_ = ReadKeyList(scratch_);
-    return scratchKeyList_;
+    m_scratchKeyList = ReadKeyList(m_scratch);
+    return m_scratchKeyList;
 }
 
 void CBasicProfiledata::SetScratchKeyList(const std::vector<KeyListEntry>& list) {
-    scratchKeyList_ = list;
-    WriteKeyList(scratch_, list);
+    m_scratchKeyList = list;
+    WriteKeyList(m_scratch, list);
 }
 
 LightInfoRecord CBasicProfiledata::GetLightInfo() {
-    lightInfo_ =
-        ReadRecord<LightInfoRecord>(json::FindObject(document_, "LightInfo"), LightInfoFields());
-    return lightInfo_;
+    m_lightInfo =
+        ReadRecord<LightInfoRecord>(json::FindObject(m_document, "LightInfo"), LightInfoFields());
+    return m_lightInfo;
 }
 
 void CBasicProfiledata::SetLightInfo(const LightInfoRecord& record) {
-    lightInfo_ = record;
-    json::SetMember(document_, "LightInfo", RecordObject(record, LightInfoFields()));
+    m_lightInfo = record;
+    json::SetMember(m_document, "LightInfo", RecordObject(record, LightInfoFields()));
 }
 
 AudioLightRecord CBasicProfiledata::GetAudioLightInfo() const {
-    return ReadRecord<AudioLightRecord>(json::FindObject(document_, "AudioLightInfo"),
+    return ReadRecord<AudioLightRecord>(json::FindObject(m_document, "AudioLightInfo"),
                                         AudioLightFields());
 }
 
 void CBasicProfiledata::SetAudioLightInfo(const AudioLightRecord& record) {
-    json::SetMember(document_, "AudioLightInfo", RecordObject(record, AudioLightFields()));
+    json::SetMember(m_document, "AudioLightInfo", RecordObject(record, AudioLightFields()));
 }
 
 std::vector<LedEffect> CBasicProfiledata::GetLightList() const {
-    const Json::Value* effects = json::FindArray(document_, "LightList");
+    const Json::Value* effects = json::FindArray(m_document, "LightList");
     std::vector<LedEffect> list(json::SizeOf(effects));
     for (Json::ArrayIndex i = 0; i < list.size(); ++i) {
         const Json::Value* effect = json::ObjectAt(*effects, i);

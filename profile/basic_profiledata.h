@@ -11,9 +11,29 @@
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "profile/json_file.h"
 #include "profile/profile_records.h"
 
 namespace tirk {
+
+/// What the last LoadDocument or LoadScratchDocument did with the file.
+enum class ProfileLoad {
+    kLoaded,      ///< the file's device document is in use
+    kCreated,     ///< there was no file: it was made from the default profile
+    kRepaired,    ///< no usable device document: it was taken from the default
+                  ///< profile and written into the file, after a file that
+                  ///< would lose content was kept as "<file>.broken"
+    kUnreadable,  ///< the file is there but could not be read: it is left as
+                  ///< it is, the default profile is used in memory, and
+                  ///< writes to the file are refused (see SaveDevice)
+};
+
+struct ProfileLoadResult {
+    ProfileLoad outcome = ProfileLoad::kLoaded;
+    /// For the user and the log: "<file>: <what happened>"; empty when the
+    /// file loaded, or was created, without a problem.
+    std::string message;
+};
 
 class CBasicProfiledata {
 public:
@@ -30,13 +50,13 @@ public:
     void SetDefaultPath(const std::string& path);
     /// Sets the lighting configuration file of the device folder.
     void SetLightConfigPath(const std::string& path);
-    std::string GetProfilePath() const { return profilePath_; }
-    std::string GetDefaultPath() const { return defaultPath_; }
-    std::string GetLightConfigPath() const { return lightConfigPath_; }
+    std::string GetProfilePath() const { return m_profilePath; }
+    std::string GetDefaultPath() const { return m_defaultPath; }
+    std::string GetLightConfigPath() const { return m_lightConfigPath; }
     /// Element of the "Device" array that holds this device's document (0 to
     /// 15; other values are ignored and logged).
     void SetDeviceIndex(int index);
-    int GetDeviceIndex() const { return deviceIndex_; }
+    int GetDeviceIndex() const { return m_deviceIndex; }
 
     // ---- documents ----
 
@@ -44,23 +64,36 @@ public:
     /// document (missing, empty, unparsable, or the element null or not an
     /// object) is repaired: the element is taken from the default profile
     /// file, stored in the file (other root members and elements kept; an
-    /// unparsable file is first kept as "<path>.broken") and used. Returns a
-    /// copy of the document, null when even the default has none.
+    /// unparsable file is first kept as "<path>.broken") and used. A file
+    /// that cannot be read is never repaired: the default's element is used
+    /// in memory only and the file is protected (see SaveDevice). Returns a
+    /// copy of the document, null when even the default has none; LastLoad()
+    /// tells which of these happened.
     Json::Value LoadDocument(const std::string& path);
     /// The same for the scratch document (profiles other than the active one).
     Json::Value LoadScratchDocument(const std::string& path);
+    /// The outcome of the last LoadDocument or LoadScratchDocument.
+    const ProfileLoadResult& LastLoad() const { return m_lastLoad; }
     /// The device document as loaded and edited (null before a load).
-    const Json::Value& Document() const { return document_; }
-    const Json::Value& ScratchDocument() const { return scratch_; }
+    const Json::Value& Document() const { return m_document; }
+    const Json::Value& ScratchDocument() const { return m_scratch; }
     /// The lighting configuration root, kept here for the lighting model.
-    Json::Value& LightConfig() { return lightConfig_; }
+    Json::Value& LightConfig() { return m_lightConfig; }
 
     // ---- saving: each returns the write's result, failures also logged ----
+    //
+    // A file is never written while it is protected: from a load that could
+    // not read it until a load of the same document (device or scratch)
+    // succeeds, since until then that document is the default standing in
+    // for the file's unknown content. Such a write is refused with a result
+    // naming the file and the reason it could not be read.
 
     /// Saves the device document into the profile file.
     virtual FileResult SaveProfile();
     /// Reads the file at `path`, puts `value` at its device index of "Device"
-    /// (other root members and elements kept) and writes the file back.
+    /// (other root members and elements kept) and writes the file back. A
+    /// missing file is created; a file that cannot be read now is refused
+    /// like a protected one, since its other content would be lost.
     virtual FileResult SaveDevice(const std::string& path, const Json::Value& value);
     /// Saves the scratch document into the file at `path`.
     virtual FileResult SaveScratch(const std::string& path);
@@ -78,7 +111,7 @@ public:
     /// The same two on the scratch document.
     std::vector<KeyListEntry> GetScratchKeyList();
     void SetScratchKeyList(const std::vector<KeyListEntry>& list);
-    const std::vector<KeyListEntry>& KeyList() const { return keyList_; }
+    const std::vector<KeyListEntry>& KeyList() const { return m_keyList; }
 
     // ---- lighting ----
 
@@ -86,7 +119,7 @@ public:
     LightInfoRecord GetLightInfo();
     /// Replaces "LightInfo" with the record's eleven members.
     void SetLightInfo(const LightInfoRecord& record);
-    const LightInfoRecord& LastLightInfo() const { return lightInfo_; }
+    const LightInfoRecord& LastLightInfo() const { return m_lightInfo; }
     /// "AudioLightInfo" (all zero when missing).
     AudioLightRecord GetAudioLightInfo() const;
     /// Replaces "AudioLightInfo" with the record's nine members.
@@ -97,21 +130,36 @@ public:
 
 protected:
     /// The device document for the readers and writers of derived classes.
-    Json::Value& MutableDocument() { return document_; }
+    Json::Value& MutableDocument() { return m_document; }
 
 private:
-    Json::Value LoadInto(const std::string& path, Json::Value& target);
+    /// A document that is the default standing in for a file that could not
+    /// be read; the file is protected while it stands in.
+    struct StandIn {
+        std::string path;    ///< empty: the document is the file's own
+        std::string reason;  ///< why the file could not be read
+    };
 
-    std::string profilePath_;
-    std::string defaultPath_;
-    std::string lightConfigPath_;
-    Json::Value lightConfig_;
-    Json::Value document_;
-    Json::Value scratch_;
-    int deviceIndex_ = 0;
-    LightInfoRecord lightInfo_;
-    std::vector<KeyListEntry> keyList_;
-    std::vector<KeyListEntry> scratchKeyList_;
+    Json::Value LoadInto(const std::string& path, Json::Value& target, StandIn& standIn);
+    ProfileLoadResult RepairFromDefault(const std::string& path, JsonReadStatus status,
+                                        Json::Value root, const std::string& text,
+                                        Json::Value& target);
+    Json::Value DefaultDocument() const;
+    FileResult RefuseIfProtected(const std::string& path) const;
+
+    std::string m_profilePath;
+    std::string m_defaultPath;
+    std::string m_lightConfigPath;
+    Json::Value m_lightConfig;
+    Json::Value m_document;
+    Json::Value m_scratch;
+    int m_deviceIndex = 0;
+    LightInfoRecord m_lightInfo;
+    std::vector<KeyListEntry> m_keyList;
+    std::vector<KeyListEntry> m_scratchKeyList;
+    ProfileLoadResult m_lastLoad;
+    StandIn m_documentStandIn;
+    StandIn m_scratchStandIn;
 };
 
 }  // namespace tirk

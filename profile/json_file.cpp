@@ -3,7 +3,6 @@
 #include <json/reader.h>
 #include <json/writer.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -14,10 +13,6 @@
 
 namespace tirk {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 /// A temporary of WriteFileAtomic for `name`: "<name>.tmp-" plus six characters.
 bool IsTemporaryOf(const std::string& candidate, const std::string& name) {
@@ -43,37 +38,34 @@ void RemoveLeftoverTemporaries(const std::string& path) {
 }  // namespace
 
 std::string readjsonFile(const std::string& path) {
-    errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    log::Printf("readjsonFile 错误吗：：%d", file ? 0 : errno);
-    if (!file) return {};
-    std::string content;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, n);
-    if (std::ferror(file.get())) return {};
-    return content;
+    FileRead read = ReadFile(path);
+    log::Printf("readjsonFile 错误吗：：%d", read.errorNumber);
+    return std::move(read.content);
 }
 
-Json::Value ReadJsonFile(const std::string& path, JsonReadStatus& status, std::string& error) {
-    error.clear();
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        status = JsonReadStatus::Missing;
-        error = path + ": no such file";
+Json::Value ReadJsonFile(const std::string& path, JsonReadStatus& status, std::string& error,
+                         std::string* text) {
+    FileRead read = ReadFile(path);
+    error = read.error;
+    if (text) *text = read.content;
+    if (read.status == ReadStatus::kMissing || read.status == ReadStatus::kUnreadable ||
+        read.status == ReadStatus::kTooLarge) {
+        status = read.status == ReadStatus::kMissing ? JsonReadStatus::Missing
+                                                     : JsonReadStatus::Unreadable;
         return Json::nullValue;
     }
-    const std::string text = readjsonFile(path);
-    if (text.empty()) {
+    if (read.content.empty()) {
         status = JsonReadStatus::Empty;
-        error = path + ": empty or unreadable";
+        error = path + ": empty";
         return Json::nullValue;
     }
-    Json::CharReaderBuilder builder;  // defaults: comments allowed and collected
+    // The defaults: comments allowed and collected, trailing commas allowed.
+    Json::CharReaderBuilder builder;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string parseError;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &parseError)) {
+    const std::string& content = read.content;
+    if (!reader->parse(content.data(), content.data() + content.size(), &root, &parseError)) {
         status = JsonReadStatus::Unparsable;
         error = path + ": does not parse: " + parseError;
         return Json::nullValue;
@@ -86,7 +78,7 @@ Json::Value ReadJson(const std::string& path) {
     JsonReadStatus status;
     std::string error;
     Json::Value root = ReadJsonFile(path, status, error);
-    if (status == JsonReadStatus::Unparsable) {
+    if (status == JsonReadStatus::Unparsable || status == JsonReadStatus::Unreadable) {
         log::FileFault(path, error.substr(path.size() + 2));
     } else if (status != JsonReadStatus::Ok) {
         log::Printf("ReadJson: %s", error.c_str());

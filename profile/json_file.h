@@ -10,25 +10,38 @@
 #include <string>
 
 #include "core/atomic_file.h"
+#include "core/file_read.h"
 
 namespace tirk {
 
-/// Reads a whole file as bytes. Returns an empty string when the file cannot
-/// be opened or read completely. Logs "readjsonFile 错误吗：：<errno of the open>"
-/// on every call (0 when the open succeeded).
+/// Reads a whole file as bytes (through tirk::ReadFile, the program's one
+/// reader). Returns an empty string when the file is missing, cannot be read
+/// or is too large. Logs "readjsonFile 错误吗：：<errno>" on every call (0 when
+/// the read succeeded).
 std::string readjsonFile(const std::string& path);
 
 /// Why ReadJsonFile produced a null value.
-enum class JsonReadStatus { Ok, Missing, Empty, Unparsable };
+enum class JsonReadStatus {
+    Ok,
+    Missing,     ///< nothing at the path
+    Empty,       ///< a file without a byte
+    Unparsable,  ///< text that is not JSON
+    Unreadable,  ///< something is there that could not be read (permission, I/O
+                 ///< error, out of descriptors, a folder, too large): leave it alone
+};
 
-/// Parses a file. `status` tells a missing or unreadable file, an empty one and
-/// one that does not parse apart; `error` then names the file and the problem.
-/// Returns the root, or null on any of those.
-Json::Value ReadJsonFile(const std::string& path, JsonReadStatus& status, std::string& error);
+/// Parses a file. `status` tells a missing file, an unreadable one, an empty
+/// one and one that does not parse apart; `error` then is "<path>: <problem>".
+/// Returns the root, or null on any of those. `text`, when given, receives
+/// the bytes that were read (to keep a copy of a file that does not parse).
+/// The parser is lenient where nothing can be lost: comments (kept), and a
+/// comma after the last element of an array or object (docs/profiles.md).
+Json::Value ReadJsonFile(const std::string& path, JsonReadStatus& status, std::string& error,
+                         std::string* text = nullptr);
 
-/// Parses a file, comments allowed (and kept, so they survive a rewrite).
-/// Returns null for a missing, empty or unparsable file; an unparsable one is
-/// logged as a file fault naming the file and the parser's message.
+/// ReadJsonFile without the details. Returns null for a missing, unreadable,
+/// empty or unparsable file; an unreadable or unparsable one is logged as a
+/// file fault naming the file and the problem.
 Json::Value ReadJson(const std::string& path);
 
 /// The on-disk text of a value: the styled form (three-space indentation,

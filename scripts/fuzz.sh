@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets into build-fuzz/ (clang, Qt-free) and runs each
 # for $1 seconds (default 300), seeded with the real report descriptors in
-# tests/data/hid-descriptors/. Crashing inputs land in build-fuzz/artifacts/.
+# tests/data/hid-descriptors/ and the default profiles in resources/DefaultData/.
+# Crashing inputs land in build-fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
@@ -9,7 +10,7 @@ dir=build-fuzz
 flock /tmp/tirk-build.lock sh -c "
   [ -f $dir/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $dir -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIRK_FUZZ=ON -DTIRK_WITH_QT=OFF -DTIRK_TESTS=OFF -DTIRK_BENCH=OFF
-  cmake --build $dir -j2 --target fuzz_hid_descriptor fuzz_hid_input_report"
+  cmake --build $dir -j2 --target fuzz_hid_descriptor fuzz_hid_input_report fuzz_profile_import"
 
 seeds=$dir/seeds
 mkdir -p "$seeds/descriptor" "$seeds/input_report" "$dir/artifacts"
@@ -25,6 +26,18 @@ open(sys.argv[2], 'wb').write(len(d).to_bytes(2, 'little') + d + bytes([0]) + re
 PY
 done
 
+# [device type selector byte][file]: the installed default profiles, each
+# offered to its own device type, as exported profiles look.
+mkdir -p "$seeds/profile_import"
+python3 - resources/DefaultData "$seeds/profile_import" <<'PY'
+import json, os, sys
+selector = {"keyboard": 0, "mouse": 1, "MousePad": 2, "HD": 4}  # index into 1,2,3,6,7,9
+for name, index in selector.items():
+    root = json.load(open(os.path.join(sys.argv[1], name + ".Json")))
+    root["profilename"], root["profileUUID"] = name, "2024_01_01_00_00_00_000"
+    open(os.path.join(sys.argv[2], name), "wb").write(bytes([index]) + json.dumps(root, indent=3).encode())
+PY
+
 status=0
 for target in descriptor input_report; do
   corpus=$dir/corpus/$target
@@ -34,4 +47,10 @@ for target in descriptor input_report; do
     -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$dir/artifacts/$target-" -print_final_stats=1 || status=$?
 done
+corpus=$dir/corpus/profile_import
+mkdir -p "$corpus"
+echo "== fuzz_profile_import for ${seconds}s"
+"$dir/bin/fuzz_profile_import" "$corpus" "$seeds/profile_import" \
+  -max_total_time="$seconds" -max_len=262144 -timeout=10 -rss_limit_mb=2048 \
+  -artifact_prefix="$dir/artifacts/profile_import-" -print_final_stats=1 || status=$?
 exit $status

@@ -8,7 +8,7 @@ packages=(
   libx11-dev libxi-dev libxtst-dev libpulse-dev libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev valgrind
-  xvfb xauth xdotool imagemagick x11-utils dbus dbus-x11 fonts-dejavu-core fonts-wqy-microhei procps
+  xvfb xauth xdotool imagemagick x11-utils dbus dbus-x11 fonts-dejavu-core fonts-wqy-microhei fonts-noto-core fonts-noto-cjk procps
 )
 missing=()
 for p in "${packages[@]}"; do

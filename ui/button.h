@@ -86,6 +86,7 @@ public:
     void SetGroup(const std::string& group) { m_group = group; }
 
     void SetSelectedImage(const std::string& image);
+    const std::string& GetSelectedImage() const { return m_selectedImage; }
     void SetSelectedHotImage(const std::string& image);
     void SetSelectedTextColor(uint32_t argb) { m_selectedTextColor = argb; }
     void SetSelectedBkColor(uint32_t argb);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 
 #include "ui/internal/attributes.h"
+#include "ui/paint_manager.h"
 
 using namespace tirk::ui;
 
@@ -98,6 +99,25 @@ void CComboUI::ReloadText() {
 void CComboUI::OnDpiOrFontChanged() {
     CLabelUI::OnDpiOrFontChanged();
     m_box->setFont(ControlFont());
+    ApplySkinStyle();
+}
+
+// The box and its drop-down in the skin's dark colours (the platform's light
+// style would glare on the dark pages); lengths follow the window's DPI.
+void CComboUI::ApplySkinStyle() {
+    auto px = [this](int value) { return QString::number(Scale(value)) + "px"; };
+    const QString arrow =
+        QString::fromStdString(CPaintManagerUI::ResolveResourceFile("common/combo_arrow.png"));
+    m_box->setStyleSheet(
+        QString("QComboBox { background: #262A33; color: #E8E8EC; border: 1px solid #3A3F4B;"
+                " border-radius: %1; padding: 0 %2; }"
+                "QComboBox:hover, QComboBox:focus { border-color: #E8343E; }"
+                "QComboBox::drop-down { border: none; width: %3; }"
+                "QComboBox::down-arrow { image: url(%4); width: %5; height: %6; }"
+                "QComboBox QAbstractItemView { background: #1B1E25; color: #E8E8EC;"
+                " border: 1px solid #3A3F4B; outline: 0; padding: %7 0;"
+                " selection-background-color: #E8343E; selection-color: #FFFFFF; }")
+            .arg(px(4), px(8), px(24), arrow, px(12), px(8), px(4)));
 }
 
 bool CComboUI::SetAttribute(const std::string& rawName, const std::string& value) {
@@ -110,6 +130,7 @@ bool CComboUI::SetAttribute(const std::string& rawName, const std::string& value
 
 void CComboUI::DoInit() {
     if (m_pendingSel >= 0) SelectItem(m_pendingSel, false, false);
+    ApplySkinStyle();
 }
 
 void CComboUI::resizeEvent(QResizeEvent* event) {

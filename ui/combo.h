@@ -44,6 +44,8 @@ public:
     void SetEnabled(bool enabled = true) override;
     void ReloadText() override;
     void OnDpiOrFontChanged() override;
+    /// Styles the box in the skin's colours at the window's DPI.
+    void ApplySkinStyle();
     /// Extra attribute: "cursel" (initial selection, applied once the items
     /// exist; sends nothing). "font" also applies to the drop-down.
     bool SetAttribute(const std::string& name, const std::string& value) override;

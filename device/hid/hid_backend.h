@@ -53,7 +53,8 @@ public:
     /// Names of the present nodes ("hidraw0", ...) in name order; empty when none.
     virtual std::vector<std::string> ListNodes() = 0;
     /// Reads identity and descriptor of node `name`. False with `error` set when
-    /// the node is gone or unreadable; `gone` tells the first case.
+    /// the node is gone or unreadable; `gone` tells the first case (the node is
+    /// no longer listed), so a node that is still listed but broken is not gone.
     virtual bool ReadNodeInfo(const std::string& name, HidNodeInfo& info, bool& gone,
                               std::string& error) = 0;
     /// Opens `deviceNode` (as in HidNodeInfo::deviceNode). With neither read nor

@@ -235,8 +235,17 @@ public:
                                         std::string& error) override;
 
 private:
+    bool StillListed(const std::string& name) const;
+
     std::string root_;
 };
+
+// A file missing below a node whose class entry is still there means a broken
+// node, not an unplug (an unplug removes the class entry first).
+bool LinuxHidBackend::StillListed(const std::string& name) const {
+    struct stat st {};
+    return ::lstat(JoinRoot(root_, "sys/class/hidraw/" + name).c_str(), &st) == 0;
+}
 
 std::vector<std::string> LinuxHidBackend::ListNodes() {
     std::vector<std::string> names;
@@ -260,8 +269,9 @@ bool LinuxHidBackend::ReadNodeInfo(const std::string& name, HidNodeInfo& info, b
     const std::string link = JoinRoot(root_, "sys/class/hidraw/" + name + "/device");
     char resolved[PATH_MAX];
     if (::realpath(link.c_str(), resolved) == nullptr) {
-        gone = errno == ENOENT;
-        error = ErrnoText(link, errno);
+        const int err = errno;
+        gone = err == ENOENT && !StillListed(name);
+        error = ErrnoText(link, err);
         return false;
     }
     const std::string folder = resolved;
@@ -270,7 +280,7 @@ bool LinuxHidBackend::ReadNodeInfo(const std::string& name, HidNodeInfo& info, b
                                                           {"/report_descriptor", &descriptor}};
     for (const auto& [file, content] : files) {
         if (const int err = ReadSmallFile(folder + file, *content); err != 0) {
-            gone = err == ENOENT || err == ENODEV;
+            gone = (err == ENOENT || err == ENODEV) && !StillListed(name);
             error = ErrnoText(folder + file, err);
             return false;
         }

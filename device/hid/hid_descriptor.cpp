@@ -451,7 +451,7 @@ Capability CapFor(const ReportField& field, UsageRange usages, uint32_t firstSlo
 // last capability keeping any slots left over.
 void AppendCaps(const ReportField& field, std::vector<Capability>& caps) {
     if (field.bitSize == 0 || field.count == 0) return;
-    if (field.IsConstant() && field.usages.empty()) return;  // padding
+    if (field.IsPadding()) return;
     const UsageRange none{uint32_t(field.usagePage) << 16, uint32_t(field.usagePage) << 16};
     if (field.IsArray()) {
         if (field.usages.empty()) caps.push_back(CapFor(field, none, 0, field.count));
@@ -478,6 +478,17 @@ void Parser::BuildCaps() {
 }
 
 }  // namespace
+
+// Windows keeps a constant field only when it names something: a variable
+// field with a real usage (a read-only status bit or value). The undefined
+// usage 0 and constant array slots carry nothing.
+bool ReportField::IsPadding() const {
+    if (!IsConstant()) return false;
+    if (IsArray()) return true;
+    return std::none_of(usages.begin(), usages.end(), [](const UsageRange& u) {
+        return u.min != u.max || (u.min & 0xFFFF) != 0;
+    });
+}
 
 uint32_t ReportField::UsageOfSlot(uint32_t slot) const {
     uint32_t last = 0;

@@ -94,6 +94,10 @@ struct ReportField {
 
     bool IsConstant() const { return flags & kFlagConstant; }
     bool IsArray() const { return !(flags & kFlagVariable); }
+    /// True for a field that gets no capability, as Windows lays it out: a
+    /// constant field is padding unless it is a variable field with at least
+    /// one usage other than the undefined usage 0 (docs/hid-transport.md).
+    bool IsPadding() const;
     /// Extended usage of variable slot `slot`: usages are handed out in order,
     /// the last one repeats for the remaining slots; 0 when there are none.
     uint32_t UsageOfSlot(uint32_t slot) const;
@@ -101,7 +105,8 @@ struct ReportField {
 
 /// A button or value capability, as HidP_GetButtonCaps / HidP_GetValueCaps give it.
 /// A button capability is an array field or a 1-bit variable field; every other
-/// data field is a value capability. A usage range covers consecutive slots.
+/// field that is not padding is a value capability. A usage range covers
+/// consecutive slots.
 struct Capability {
     ReportType type = ReportType::Input;
     uint8_t reportId = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <map>
 
 #include "core/log.h"
 
@@ -22,30 +23,50 @@ CHidInterface::~CHidInterface() {
 
 bool CHidInterface::Enumerate() {
     FreePaths();
-    std::vector<std::string> paths;
+    std::map<std::string, std::string> stillFaulty;
     for (const std::string& name : backend_->ListNodes()) {
-        HidNodeInfo info;
-        bool gone = false;
-        std::string error;
-        if (!backend_->ReadNodeInfo(name, info, gone, error)) {
-            if (gone) continue;  // unplugged while we looked
-            tirk::log::Printf("HID enumeration failed: %s", error.c_str());
-            return false;
-        }
-        tirk::hid::ReportDescriptor descriptor;
-        if (!tirk::hid::ParseReportDescriptor(info.descriptor.data(), info.descriptor.size(),
-                                              descriptor, error)) {
-            tirk::log::DeviceFault(info.deviceNode, error);
-            continue;
-        }
-        const size_t collections = descriptor.topLevel.size();
-        for (size_t i = 0; i < collections; ++i) {
-            paths.push_back(
-                tirk::hid::MakeHidInterfacePath(info, collections > 1 ? int(i) + 1 : 0));
+        std::string problem;
+        if (!AppendNodePaths(name, paths_, problem) && !problem.empty()) {
+            ReportFaultyNode(name, problem);
+            stillFaulty.emplace(name, std::move(problem));
         }
     }
-    paths_ = std::move(paths);
+    // A node that went away or reads well again is forgotten, so it is
+    // reported again when it comes back broken.
+    faultyNodes_ = std::move(stillFaulty);
     return true;
+}
+
+// One path per top-level collection of node `name`. False when the node gives
+// none: `problem` is empty when it vanished meanwhile (an unplug, nothing to
+// tell), else it says what is wrong with it.
+bool CHidInterface::AppendNodePaths(const std::string& name, std::vector<std::string>& paths,
+                                    std::string& problem) {
+    HidNodeInfo info;
+    bool gone = false;
+    std::string error;
+    if (!backend_->ReadNodeInfo(name, info, gone, error)) {
+        if (!gone) problem = "unreadable: " + error;
+        return false;
+    }
+    tirk::hid::ReportDescriptor descriptor;
+    if (!tirk::hid::ParseReportDescriptor(info.descriptor.data(), info.descriptor.size(),
+                                          descriptor, error)) {
+        problem = "malformed report descriptor: " + error;
+        return false;
+    }
+    const size_t collections = descriptor.topLevel.size();
+    for (size_t i = 0; i < collections; ++i) {
+        paths.push_back(tirk::hid::MakeHidInterfacePath(info, collections > 1 ? int(i) + 1 : 0));
+    }
+    return true;
+}
+
+// The scan enumerates every 100 ms; a broken node is told once, not each time.
+void CHidInterface::ReportFaultyNode(const std::string& name, const std::string& problem) {
+    const auto known = faultyNodes_.find(name);
+    if (known != faultyNodes_.end() && known->second == problem) return;
+    tirk::log::DeviceFault(name, problem + " (skipped by the device scan)");
 }
 
 const char* CHidInterface::NextPath() {

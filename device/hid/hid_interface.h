@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -32,8 +33,10 @@ public:
     // --- enumeration (independent of the open state) ---
 
     /// Resets the cursor and collects one path per top-level collection of every
-    /// present node. False (and no paths) when a present node cannot be read; a
-    /// node that vanishes meanwhile or whose descriptor is malformed is skipped.
+    /// present node. A node that cannot be read (a file missing or unreadable,
+    /// a malformed descriptor) is skipped and logged once, until it disappears
+    /// or reads well again; one that vanishes meanwhile is skipped silently.
+    /// One bad node thus never hides the others. Always true.
     bool Enumerate();
     /// The path at the cursor, advancing it; null after the last one or with no
     /// list. The text stays owned by this object until Enumerate or FreePaths.
@@ -122,6 +125,9 @@ public:
     const tirk::hid::HidReportLayout& Layout() const { return layout_; }
 
 private:
+    bool AppendNodePaths(const std::string& name, std::vector<std::string>& paths,
+                         std::string& problem);
+    void ReportFaultyNode(const std::string& name, const std::string& problem);
     std::shared_ptr<tirk::hid::HidConnection> BeginTransfer(bool& flag,
                                                             tirk::hid::HidIoResult& refused);
     tirk::hid::HidIoResult ReadAccepted(uint8_t* buffer, uint32_t length, uint32_t& transferred,
@@ -134,6 +140,7 @@ private:
     std::shared_ptr<tirk::hid::HidBackend> backend_;
     std::vector<std::string> paths_;
     size_t cursor_ = 0;
+    std::map<std::string, std::string> faultyNodes_;  // node name -> problem last logged
 
     bool wantRead_ = false, wantWrite_ = false, overlapped_ = false, shareReadOnly_ = false;
     std::string path_;

@@ -14,7 +14,7 @@ constexpr uint64_t kMaxUsageListEntries = 1u << 20;
 __extension__ typedef __int128 Wide;
 
 bool IsButtonField(const ReportField& field) {
-    return !field.IsConstant() && field.bitSize > 0 && (field.IsArray() || field.bitSize == 1);
+    return !field.IsPadding() && field.bitSize > 0 && (field.IsArray() || field.bitSize == 1);
 }
 
 int32_t SignExtend(uint32_t raw, uint32_t bits) {

@@ -12,7 +12,8 @@ using namespace tirk::link;
 
 namespace {
 
-// The answer may be preceded by one stale or foreign frame; more is not waited for.
+// Two reads, each with the full time-out: the answer may come late, or after
+// one foreign frame; more is not waited for.
 constexpr int kMaxReads = 2;
 // More stale answers than a device could have queued for the exchanges that
 // gave up on them.
@@ -61,12 +62,11 @@ uint16_t OffsetOf(const CommandFrame::Bytes& frame) {
                                  frame[CommandFrame::kOffsetByte + 1] << 8);
 }
 
-// An answer belongs to a request when it echoes both the command code and the
-// offset: a late answer to the previous chunk of the same transfer has the
-// right code but the wrong offset.
+// An answer belongs to a request when it echoes the command code. The offset
+// is not compared: firmware need not echo it, and the answers that could
+// mislead (late answers to earlier chunks) are dropped before each request.
 bool Answers(const CommandFrame::Bytes& answer, const CommandFrame::Bytes& request) {
-    return answer[CommandFrame::kCommandByte] == request[CommandFrame::kCommandByte] &&
-           OffsetOf(answer) == OffsetOf(request);
+    return answer[CommandFrame::kCommandByte] == request[CommandFrame::kCommandByte];
 }
 
 void LogAnswerFault(const CHidInterface& hid, const char* what, const CommandFrame::Bytes& answer,
@@ -92,14 +92,22 @@ void DropStaleAnswers(CHidInterface& hid, const CommandFrame::Bytes& request) {
     }
 }
 
-// Reads the answer to `request` into `in`: at most kMaxReads answers, the
-// first that echoes the request's code and offset wins.
+// Reads the answer to `request` into `in`: at most kMaxReads reads, until one
+// brings a frame that echoes the request's command code. A read that times
+// out, or brings a frame with another code, leaves the next read to come. A
+// read that ends otherwise (the interface closed, the device gone, a failing
+// node) ends the exchange: a second read could only end the same way.
 int ReadAnswer(CHidInterface& hid, const CommandFrame::Bytes& request, CommandFrame::Bytes& in,
                int timeoutMs, bool wireless) {
     uint32_t transferred = 0;
+    bool frameCame = false;
+    CommandFrame::Bytes foreign{};  // the last frame that was not the answer, for the log
     for (int read = 0; read < kMaxReads; ++read) {
         in.fill(0);
-        if (!hid.Read(in.data(), in.size(), transferred, timeoutMs)) return kNoAnswer;
+        if (!hid.Read(in.data(), in.size(), transferred, timeoutMs)) {
+            if (hid.LastReadResult() == tirk::hid::HidIoResult::Timeout) continue;
+            return kNoAnswer;
+        }
         if (hid.LastReceivedBytes() < in.size()) {
             LogAnswerFault(hid, "answer cut short", in, request);
             return kNoAnswer;
@@ -108,8 +116,10 @@ int ReadAnswer(CHidInterface& hid, const CommandFrame::Bytes& request, CommandFr
         if (wireless && in[CommandFrame::kCommandByte] == kNotLinkedCommand) {
             return kReceiverNotLinked;
         }
+        frameCame = true;
+        foreign = in;
     }
-    LogAnswerFault(hid, "no answer echoes the request", in, request);
+    if (frameCame) LogAnswerFault(hid, "no answer echoes the request", foreign, request);
     return kNoAnswer;
 }
 

@@ -111,10 +111,12 @@ public:
     // --- exchanges: one request, one answer ---
 
     /// Drops answers still queued from earlier exchanges, writes `request`
-    /// (checksum computed here) to the interface of the link, reads at most two
-    /// answers until one echoes the command code and the offset, logs both
-    /// frames when the debug log is on. Returns 1, 0 (stopped, not open, no
-    /// matching answer, an answer shorter than 64 bytes), -1 (write failed) or
+    /// (checksum computed here) to the interface of the link, reads at most
+    /// twice, each read with the full time-out, until an answer echoes the
+    /// command code (a read that times out is followed by the second one), logs
+    /// both frames when the debug log is on. Returns 1, 0 (stopped, not open,
+    /// no matching answer within the two reads, an answer shorter than 64
+    /// bytes, the interface closed or the device gone), -1 (write failed) or
     /// -101 (receiver answered 0xAA).
     /// The status byte is not checked here. `response` (may be null) gets the
     /// last answer read, all zero when none came.

@@ -173,8 +173,10 @@ public:
     int LightControl() const { return m_lightControl; }
     void SetWindowActive(int value) { m_windowActive = value; }
     int WindowActive() const { return m_windowActive; }
-    /// Set while the main window is hidden.
-    void SetPollingPaused(int value) { m_pollingPaused = value; }
+    /// Set while the main window is hidden. The preview refresh (timer 1000)
+    /// sleeps while it is set, so a hidden window costs no wake-ups; clearing
+    /// it starts the refresh again on an open channel.
+    void SetPollingPaused(int value);
     int PollingPaused() const { return m_pollingPaused; }
     /// The model's selection value (third selection value).
     void SetModelSelection(int value) { m_modelSelection = value; }

@@ -100,10 +100,17 @@ void CTelvorinUSBDevice::RunFirstSyncTimer() {
     if (wireless) ArmTileTimer(kTimerLinkWatch, kLinkWatchFirstMs);
 }
 
+void CTelvorinUSBDevice::SetPollingPaused(int value) {
+    m_pollingPaused = value;
+    if (!value && m_channel.IsOpen() && TileTimerPeriod(kTimerPreview) == 0 &&
+        TileTimerPeriod(kTimerFirstSync) == 0)
+        ArmTileTimer(kTimerPreview, kPreviewFirstMs);
+}
+
 void CTelvorinUSBDevice::RunPreviewTimer() {
     RenderLightFrame();
     if (m_tile && m_tile->IsSelected() && m_windowActive) m_tile->RepaintIcon();
-    if (m_channel.IsOpen())
+    if (m_channel.IsOpen() && !m_pollingPaused)
         ArmTileTimer(kTimerPreview, m_channel.IsWireless() ? kPreviewWirelessMs : kPreviewWiredMs);
 }
 

@@ -13,6 +13,10 @@ namespace tirk::vbus {
 namespace {
 
 constexpr const char* kMarker = ".tirk-vbus";
+// Class entries are built here and renamed into sys/class/hidraw, and renamed
+// back here to leave it: the same depth, so their relative links stay valid.
+constexpr const char* kStaging = "sys/class/.tirk-vbus-staging";
+constexpr const char* kClassFolder = "sys/class/hidraw";
 
 std::string Hex4Upper(unsigned value) {
     char text[8];
@@ -39,12 +43,12 @@ std::string UeventText(const VirtualDeviceSpec& spec, int port, uint8_t interfac
 
 }  // namespace
 
-BusTree::BusTree(std::string root) : root_(std::move(root)) {
-    while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+BusTree::BusTree(std::string root) : m_root(std::move(root)) {
+    while (m_root.size() > 1 && m_root.back() == '/') m_root.pop_back();
 }
 
 std::string BusTree::NodePath(int hidrawIndex) const {
-    return root_ + "/dev/hidraw" + std::to_string(hidrawIndex);
+    return m_root + "/dev/hidraw" + std::to_string(hidrawIndex);
 }
 
 std::string BusTree::UsbDevice(int port) const {
@@ -53,42 +57,42 @@ std::string BusTree::UsbDevice(int port) const {
 
 bool BusTree::Prepare(std::string* error) {
     std::error_code ec;
-    if (!fs::exists(root_, ec)) {
-        if (!fs::create_directories(root_, ec)) {
-            *error = root_ + ": cannot create the bus folder: " + ec.message();
+    if (!fs::exists(m_root, ec)) {
+        if (!fs::create_directories(m_root, ec)) {
+            *error = m_root + ": cannot create the bus folder: " + ec.message();
             return false;
         }
-        createdRoot_ = true;
+        m_createdRoot = true;
     }
     if (SocketIsServed(ControlPath())) {
-        *error = root_ + ": another virtual HID bus serves this folder";
+        *error = m_root + ": another virtual HID bus serves this folder";
         return false;
     }
-    bool ours = fs::exists(root_ + "/" + kMarker, ec);
-    if (!ours && (fs::exists(root_ + "/sys", ec) || fs::exists(root_ + "/dev", ec))) {
-        *error = root_ +
+    bool ours = fs::exists(m_root + "/" + kMarker, ec);
+    if (!ours && (fs::exists(m_root + "/sys", ec) || fs::exists(m_root + "/dev", ec))) {
+        *error = m_root +
                  ": holds sys/ or dev/ folders that no virtual HID bus made; "
                  "choose an empty folder";
         return false;
     }
     RemoveContents();  // what a bus that did not end cleanly left behind
     return WriteFile(kMarker, "Vorpaline TIRK virtual HID bus\n", error) &&
-           MakeFolder("dev", error) && MakeFolder("sys/class/hidraw", error) &&
-           MakeFolder("sys/devices/vusb/usb1", error);
+           MakeFolder("dev", error) && MakeFolder(kClassFolder, error) &&
+           MakeFolder(kStaging, error) && MakeFolder("sys/devices/vusb/usb1", error);
 }
 
 void BusTree::Remove() {
     RemoveContents();
     std::error_code ec;
-    if (createdRoot_) fs::remove(root_, ec);  // fails harmlessly when not empty
+    if (m_createdRoot) fs::remove(m_root, ec);  // fails harmlessly when not empty
 }
 
 void BusTree::RemoveContents() {
     std::error_code ec;
-    fs::remove_all(root_ + "/sys", ec);
-    fs::remove_all(root_ + "/dev", ec);
+    fs::remove_all(m_root + "/sys", ec);
+    fs::remove_all(m_root + "/dev", ec);
     fs::remove(ControlPath(), ec);
-    fs::remove(root_ + "/" + kMarker, ec);
+    fs::remove(m_root + "/" + kMarker, ec);
 }
 
 bool BusTree::WriteUsbDevice(int port, uint16_t bcdDevice, std::string* error) {
@@ -115,37 +119,57 @@ bool BusTree::WriteHidDevice(int port, const VirtualDeviceSpec& spec,
                      error);
 }
 
+std::string BusTree::ClassEntry(int hidrawIndex) const {
+    return m_root + "/" + kClassFolder + "/hidraw" + std::to_string(hidrawIndex);
+}
+
+std::string BusTree::StagedEntry(int hidrawIndex) const {
+    return m_root + "/" + kStaging + "/hidraw" + std::to_string(hidrawIndex);
+}
+
 bool BusTree::LinkClassEntry(int hidrawIndex, const std::string& hidFolder, std::string* error) {
-    std::string entry = "sys/class/hidraw/hidraw" + std::to_string(hidrawIndex);
-    if (!MakeFolder(entry, error)) return false;
-    // Relative, as in sysfs, so the tree stays valid if the root is reached another way.
+    // Built aside and renamed in, so whoever watches the class folder sees the
+    // entry appear in one step, its device link already there.
+    std::string staged = StagedEntry(hidrawIndex);
     std::error_code ec;
-    fs::create_directory_symlink("../../../../" + hidFolder, root_ + "/" + entry + "/device", ec);
-    if (ec) *error = root_ + "/" + entry + "/device: cannot create the link: " + ec.message();
+    fs::remove_all(staged, ec);
+    fs::create_directories(staged, ec);
+    // Relative, as in sysfs, so the tree stays valid if the root is reached another way.
+    if (!ec) fs::create_directory_symlink("../../../../" + hidFolder, staged + "/device", ec);
+    if (ec) {
+        *error = staged + "/device: cannot create the link: " + ec.message();
+        return false;
+    }
+    fs::rename(staged, ClassEntry(hidrawIndex), ec);
+    if (ec) *error = ClassEntry(hidrawIndex) + ": cannot create the entry: " + ec.message();
     return !ec;
 }
 
 void BusTree::RemoveClassEntry(int hidrawIndex) {
+    // Renamed out first: the entry leaves the class folder in one step.
+    std::string staged = StagedEntry(hidrawIndex);
     std::error_code ec;
-    fs::remove_all(root_ + "/sys/class/hidraw/hidraw" + std::to_string(hidrawIndex), ec);
+    fs::remove_all(staged, ec);
+    fs::rename(ClassEntry(hidrawIndex), staged, ec);
+    fs::remove_all(ec ? ClassEntry(hidrawIndex) : staged, ec);
 }
 
 void BusTree::RemoveUsbDevice(int port) {
     std::error_code ec;
-    fs::remove_all(root_ + "/" + UsbDevice(port), ec);
+    fs::remove_all(m_root + "/" + UsbDevice(port), ec);
 }
 
 bool BusTree::WriteFile(const std::string& relative, std::string_view content, std::string* error) {
     FileResult result =
-        WriteFileAtomic(root_ + "/" + relative, content, Durability::kProcessLifetime);
+        WriteFileAtomic(m_root + "/" + relative, content, Durability::kProcessLifetime);
     if (!result) *error = result.error;
     return result.ok;
 }
 
 bool BusTree::MakeFolder(const std::string& relative, std::string* error) {
     std::error_code ec;
-    fs::create_directories(root_ + "/" + relative, ec);
-    if (ec) *error = root_ + "/" + relative + ": cannot create the folder: " + ec.message();
+    fs::create_directories(m_root + "/" + relative, ec);
+    if (ec) *error = m_root + "/" + relative + ": cannot create the folder: " + ec.message();
     return !ec;
 }
 

@@ -2,7 +2,8 @@
 //   sys/devices/vusb/usb1/1-<port>/bcdDevice
 //   sys/devices/vusb/usb1/1-<port>/1-<port>:1.<mi>/bInterfaceNumber
 //   sys/devices/vusb/usb1/1-<port>/1-<port>:1.<mi>/0003:<VID>:<PID>.<seq>/{uevent,report_descriptor}
-//   sys/class/hidraw/hidrawN/device -> that HID folder
+//   sys/class/hidraw/hidrawN/device -> that HID folder (each entry built in
+//   sys/class/.tirk-vbus-staging/ and renamed in, so it appears and goes in one step)
 //   dev/hidrawN (the node socket), control (the control socket)
 #pragma once
 
@@ -17,8 +18,8 @@ class BusTree {
 public:
     explicit BusTree(std::string root);
 
-    const std::string& root() const { return root_; }
-    std::string ControlPath() const { return root_ + "/control"; }
+    const std::string& root() const { return m_root; }
+    std::string ControlPath() const { return m_root + "/control"; }
     std::string NodePath(int hidrawIndex) const;
 
     /// Makes the root usable: creates it when missing, clears what a crashed
@@ -39,9 +40,11 @@ public:
                         const VirtualInterfaceSpec& interface, unsigned sequence,
                         std::string* hidFolder, std::string* error);
 
-    /// Makes sys/class/hidraw/hidrawN/device point at `hidFolder`.
+    /// Makes sys/class/hidraw/hidrawN/device point at `hidFolder`: the entry
+    /// hidrawN is renamed into the class folder with its link in place.
     bool LinkClassEntry(int hidrawIndex, const std::string& hidFolder, std::string* error);
 
+    /// Takes hidrawN out of the class folder (one rename), then deletes it.
     void RemoveClassEntry(int hidrawIndex);
     void RemoveUsbDevice(int port);
 
@@ -50,9 +53,11 @@ private:
     bool WriteFile(const std::string& relative, std::string_view content, std::string* error);
     bool MakeFolder(const std::string& relative, std::string* error);
     std::string UsbDevice(int port) const;
+    std::string ClassEntry(int hidrawIndex) const;
+    std::string StagedEntry(int hidrawIndex) const;
 
-    std::string root_;
-    bool createdRoot_ = false;
+    std::string m_root;
+    bool m_createdRoot = false;
 };
 
 }  // namespace tirk::vbus

@@ -65,9 +65,48 @@ bool ParseNumber(std::string_view word, unsigned maximum, unsigned* value) {
 
 constexpr size_t kMaxDeviceErrors = 1000;
 
+// Byte 3 of both the information block and the status block says whether the
+// host reaches the device through a receiver: a property of the link.
+constexpr size_t kWirelessMarkByte = 3;
+static_assert(kInfoWireless == kWirelessMarkByte);
+
+std::shared_ptr<DeviceMemory> MemoryOf(const FirmwareConfig& config) {
+    auto memory = std::make_shared<DeviceMemory>();
+    memory->regions = config.regions;
+    return memory;
+}
+
 }  // namespace
 
-CommandFirmware::CommandFirmware(FirmwareConfig config) : config_(std::move(config)) {}
+CommandFirmware::CommandFirmware(FirmwareConfig config)
+    : m_config(std::move(config)), m_memory(MemoryOf(m_config)) {}
+
+CommandFirmware::CommandFirmware(FirmwareConfig link, std::shared_ptr<DeviceMemory> memory)
+    : m_config(std::move(link)), m_memory(memory ? std::move(memory) : MemoryOf(m_config)) {}
+
+std::unique_ptr<VirtualFirmware> CommandFirmware::FactoryCopy(const std::string& name) const {
+    FirmwareConfig config = m_config;
+    config.name = name;
+    return std::make_unique<CommandFirmware>(std::move(config));
+}
+
+void CommandFirmware::OnPlugChanged(bool plugged, FirmwareIo&) {
+    if (m_config.wireless) return;
+    m_memory->cablePlugged = plugged;
+    m_memory->chargeStateGiven = false;
+    FollowCable();
+}
+
+// Unless a state was given by hand, the device charges while its cable is
+// plugged (and is "powered" once full) and runs on its battery otherwise.
+void CommandFirmware::FollowCable() {
+    std::vector<uint8_t>& status = m_memory->Region(MemoryRegion::kStatus);
+    if (status.size() < 2 || m_memory->chargeStateGiven) return;
+    if (!m_memory->cablePlugged)
+        status[1] = kOnBattery;
+    else
+        status[1] = status[0] >= 100 ? kChargePowered : kCharging;
+}
 
 void CommandFirmware::OnOutputReport(uint8_t interfaceNumber, const std::vector<uint8_t>& report,
                                      FirmwareIo& io) {
@@ -103,13 +142,13 @@ void CommandFirmware::AnswerCommand(const std::vector<uint8_t>& request,
     }
     switch (code) {
         case kCmdBeginWrite:
-            writeSessionOpen_ = true;
+            m_memory->writeSessionOpen = true;
             return;
         case kCmdEndWrite:
-            writeSessionOpen_ = false;
+            m_memory->writeSessionOpen = false;
             return;
         case kCmdResumeLighting:
-            hostDrivesLighting_ = false;
+            m_memory->hostDrivesLighting = false;
             return;
         case kCmdQueryOnline:
             (*answer)[L::kDataOffset] = IsLinked() ? 0xFF : 0x00;
@@ -131,7 +170,7 @@ void CommandFirmware::AnswerMemoryAccess(MemoryRegion region, bool writes,
                                          std::vector<uint8_t>* answer) {
     size_t length = request[L::kLengthOffset];
     size_t offset = request[L::kOffsetOffset] | request[L::kOffsetOffset + 1] << 8;
-    std::vector<uint8_t>& memory = config_.Region(region);
+    std::vector<uint8_t>& memory = m_memory->Region(region);
     if (length > kFrameDataSize || offset + length > memory.size() || memory.empty()) {
         (*answer)[L::kStatusOffset] = kStatusOutOfRange;
         return;
@@ -139,10 +178,18 @@ void CommandFirmware::AnswerMemoryAccess(MemoryRegion region, bool writes,
     uint8_t* data = answer->data() + L::kDataOffset;
     if (writes) {
         std::copy_n(request.begin() + L::kDataOffset, length, memory.begin() + offset);
-        if (region == MemoryRegion::kLightFrame) hostDrivesLighting_ = true;
+        if (region == MemoryRegion::kLightFrame) m_memory->hostDrivesLighting = true;
     }
     // Writes echo what they stored, reads give what is stored.
     std::copy_n(memory.begin() + offset, length, data);
+    MarkLink(region, offset, length, data);
+}
+
+void CommandFirmware::MarkLink(MemoryRegion region, size_t offset, size_t length,
+                               uint8_t* data) const {
+    bool marked = region == MemoryRegion::kDeviceInfo || region == MemoryRegion::kStatus;
+    if (marked && offset <= kWirelessMarkByte && kWirelessMarkByte < offset + length)
+        data[kWirelessMarkByte - offset] = m_config.wireless ? 1 : 0;
 }
 
 void CommandFirmware::AnswerNotLinked(std::vector<uint8_t>* answer) {
@@ -151,24 +198,25 @@ void CommandFirmware::AnswerNotLinked(std::vector<uint8_t>* answer) {
 }
 
 bool CommandFirmware::Notify(uint16_t code, FirmwareIo& io) {
-    if (!config_.hasNotifications || !IsLinked()) return false;
-    io.Send(config_.commandInterface, {kConsumerReportId, static_cast<uint8_t>(code & 0xFF),
-                                       static_cast<uint8_t>(code >> 8)});
+    if (!m_config.hasNotifications || !IsLinked()) return false;
+    io.Send(m_config.commandInterface, {kConsumerReportId, static_cast<uint8_t>(code & 0xFF),
+                                        static_cast<uint8_t>(code >> 8)});
     return true;
 }
 
 void CommandFirmware::SetPowerStatus(uint8_t level, uint8_t state, uint8_t phone) {
-    std::vector<uint8_t>& status = config_.Region(MemoryRegion::kStatus);
+    std::vector<uint8_t>& status = m_memory->Region(MemoryRegion::kStatus);
     if (status.size() < 6) return;
     status[0] = level;
     status[1] = state;
     status[5] = phone;
+    m_memory->chargeStateGiven = true;
 }
 
 void CommandFirmware::RecordDeviceError(const std::string& what) {
-    log::Printf("vbus: %s: device error: %s", config_.name.c_str(), what.c_str());
-    if (errors_.size() >= kMaxDeviceErrors) errors_.erase(errors_.begin());
-    errors_.push_back(what);
+    log::Printf("vbus: %s: device error: %s", m_config.name.c_str(), what.c_str());
+    if (m_errors.size() >= kMaxDeviceErrors) m_errors.erase(m_errors.begin());
+    m_errors.push_back(what);
 }
 
 bool CommandFirmware::Control(const std::vector<std::string_view>& words, FirmwareIo& io,
@@ -179,14 +227,14 @@ bool CommandFirmware::Control(const std::vector<std::string_view>& words, Firmwa
     if (command == "status") return ControlStatus(words, answer);
     if (command == "errors" && words.size() == 1) {
         answer->clear();
-        for (const std::string& error : errors_) *answer += "\n" + error;
+        for (const std::string& error : m_errors) *answer += "\n" + error;
         return true;
     }
     return VirtualFirmware::Control(words, io, answer);
 }
 
 bool CommandFirmware::ControlLink(const std::vector<std::string_view>& words, std::string* answer) {
-    if (!config_.wireless) {
+    if (!m_config.wireless) {
         *answer = "not a receiver; only receivers link";
         return false;
     }
@@ -194,7 +242,7 @@ bool CommandFirmware::ControlLink(const std::vector<std::string_view>& words, st
         *answer = "link needs on or off";
         return false;
     }
-    linked_ = words[1] == "on";
+    m_linked = words[1] == "on";
     answer->clear();
     return true;
 }
@@ -207,8 +255,8 @@ bool CommandFirmware::ControlNotify(const std::vector<std::string_view>& words, 
         return false;
     }
     if (!Notify(static_cast<uint16_t>(code), io)) {
-        *answer = config_.hasNotifications ? "the device behind the receiver is not linked"
-                                           : "no notification collection";
+        *answer = m_config.hasNotifications ? "the device behind the receiver is not linked"
+                                            : "no notification collection";
         return false;
     }
     answer->clear();

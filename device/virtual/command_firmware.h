@@ -7,7 +7,9 @@
 // docs/virtual-firmware.md gives the memory maps and the answers.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,11 +47,41 @@ enum AnswerStatus : uint8_t {
     kStatusOutOfRange = 0xFE,  ///< length above 56 or bytes outside the region
 };
 
-/// A firmware that answers every operation of the command channel from the
-/// memory of its FirmwareConfig. Runs on the bus thread only.
+/// Charging states of the power status block (byte 1).
+enum ChargeState : uint8_t {
+    kChargePowered = 0,  ///< on the cable, full
+    kCharging = 1,
+    kOnBattery = 2,
+};
+
+/// What one physical device keeps whichever link the host reaches it through:
+/// its memory and the state its commands leave. A mouse is one mouse on its
+/// cable and on its receiver, so the firmware of both links shares one.
+struct DeviceMemory {
+    /// Each region's bytes; an empty region answers every access with 0xFE.
+    std::array<std::vector<uint8_t>, static_cast<size_t>(MemoryRegion::kCount)> regions;
+    bool cablePlugged = false;      ///< the cable link is plugged: the device charges
+    bool chargeStateGiven = false;  ///< byte 1 of the status block was set by hand
+    bool writeSessionOpen = false;
+    bool hostDrivesLighting = false;
+
+    std::vector<uint8_t>& Region(MemoryRegion region) {
+        return regions[static_cast<size_t>(region)];
+    }
+};
+
+/// The firmware of one link (a cable or a receiver) of a device: it checks
+/// each command frame and answers it from the device's memory, which several
+/// links may share. Runs on the bus thread only.
 class CommandFirmware : public VirtualFirmware {
 public:
+    /// A device of its own: its memory starts as `config`'s regions.
     explicit CommandFirmware(FirmwareConfig config);
+    /// A further link to the device whose memory is `memory` (another link's
+    /// SharedMemory()): `link` gives this link's name, interface, wireless flag
+    /// and notifications; its regions serve only as this link's factory state
+    /// for FactoryCopy.
+    CommandFirmware(FirmwareConfig link, std::shared_ptr<DeviceMemory> memory);
 
     void OnOutputReport(uint8_t interfaceNumber, const std::vector<uint8_t>& report,
                         FirmwareIo& io) override;
@@ -59,6 +91,14 @@ public:
     bool Control(const std::vector<std::string_view>& words, FirmwareIo& io,
                  std::string* answer) override;
 
+    /// A cable link being plugged or unplugged makes the device charge or run
+    /// on its battery (status byte 1), and forgets a state set by hand.
+    void OnPlugChanged(bool plugged, FirmwareIo& io) override;
+
+    /// A firmware of this link's kind in its factory state, with a memory of its
+    /// own, for the device `name`.
+    std::unique_ptr<VirtualFirmware> FactoryCopy(const std::string& name) const override;
+
     /// Sends notification `code` as a consumer-control input report (id 3, the
     /// code little-endian) on the command interface. False (nothing sent) when
     /// the device has no notification collection or is a receiver whose device
@@ -67,27 +107,33 @@ public:
 
     /// Links or unlinks the device behind a receiver (ignored by cabled devices,
     /// which are always linked).
-    void SetLinked(bool linked) { linked_ = linked; }
-    bool IsLinked() const { return !config_.wireless || linked_; }
+    void SetLinked(bool linked) { m_linked = linked; }
+    bool IsLinked() const { return !m_config.wireless || m_linked; }
 
     /// Sets the power status block: charge level in percent, charging state
-    /// (0 powered, 1 charging, 2 on battery) and the phone on the charger.
+    /// (ChargeState) and the phone on the charger. The state stays as given
+    /// until the cable is plugged or unplugged.
     void SetPowerStatus(uint8_t level, uint8_t state, uint8_t phone = 0);
 
-    /// The region's bytes as the device holds them now.
+    /// The region's bytes as the device holds them now (shared by its links;
+    /// the wireless mark, byte 3 of the information and status blocks, is
+    /// set per link in the answers).
     const std::vector<uint8_t>& Memory(MemoryRegion region) const {
-        return config_.regions[static_cast<size_t>(region)];
+        return m_memory->regions[static_cast<size_t>(region)];
     }
     /// For tests that prepare a device's memory before the host reads it.
-    std::vector<uint8_t>& MutableMemory(MemoryRegion region) { return config_.Region(region); }
+    std::vector<uint8_t>& MutableMemory(MemoryRegion region) { return m_memory->Region(region); }
+    /// The device's memory, to give a further link (see the constructor).
+    std::shared_ptr<DeviceMemory> SharedMemory() const { return m_memory; }
 
     /// True between BeginWrite and EndWrite.
-    bool InWriteSession() const { return writeSessionOpen_; }
+    bool InWriteSession() const { return m_memory->writeSessionOpen; }
     /// True after a live light frame until ResumeLighting.
-    bool HostDrivesLighting() const { return hostDrivesLighting_; }
-    /// What the device found wrong in the frames it received, oldest first.
-    const std::vector<std::string>& DeviceErrors() const { return errors_; }
-    const FirmwareConfig& config() const { return config_; }
+    bool HostDrivesLighting() const { return m_memory->hostDrivesLighting; }
+    /// What this link found wrong in the frames it received, oldest first.
+    const std::vector<std::string>& DeviceErrors() const { return m_errors; }
+    /// This link's configuration, with the factory contents of the regions.
+    const FirmwareConfig& config() const { return m_config; }
 
 protected:
     /// Reports that are not command frames; the base records nothing and answers
@@ -101,17 +147,18 @@ private:
     void AnswerCommand(const std::vector<uint8_t>& request, std::vector<uint8_t>* answer);
     void AnswerMemoryAccess(MemoryRegion region, bool writes, const std::vector<uint8_t>& request,
                             std::vector<uint8_t>* answer);
+    void MarkLink(MemoryRegion region, size_t offset, size_t length, uint8_t* data) const;
     void AnswerNotLinked(std::vector<uint8_t>* answer);
+    void FollowCable();
     bool ControlNotify(const std::vector<std::string_view>& words, FirmwareIo& io,
                        std::string* answer);
     bool ControlStatus(const std::vector<std::string_view>& words, std::string* answer);
     bool ControlLink(const std::vector<std::string_view>& words, std::string* answer);
 
-    FirmwareConfig config_;
-    bool linked_ = true;
-    bool writeSessionOpen_ = false;
-    bool hostDrivesLighting_ = false;
-    std::vector<std::string> errors_;
+    FirmwareConfig m_config;
+    std::shared_ptr<DeviceMemory> m_memory;
+    bool m_linked = true;
+    std::vector<std::string> m_errors;
 };
 
 }  // namespace tirk::vbus

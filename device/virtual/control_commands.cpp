@@ -1,9 +1,11 @@
 #include "device/virtual/control_commands.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <vector>
 
+#include "device/virtual/virtual_firmware.h"
 #include "device/virtual/virtual_hid_bus.h"
 
 namespace tirk::vbus {
@@ -12,7 +14,8 @@ namespace {
 constexpr const char* kCommandList =
     "commands: list, plug NAME, unplug NAME, counts NAME, dump NAME, clear NAME, "
     "fault NAME [KIND [ARGS]], link NAME on|off, notify NAME CODE, "
-    "status NAME LEVEL STATE [PHONE], errors NAME, help";
+    "status NAME LEVEL STATE [PHONE], errors NAME, plug-as NAME LIKE VENDOR PRODUCT, "
+    "cable NAME, wireless NAME, help";
 
 // Commands the device's firmware carries out (VirtualFirmware::Control).
 constexpr std::string_view kFirmwareCommands[] = {"link", "notify", "status", "errors"};
@@ -66,21 +69,44 @@ std::string Counts(VirtualHidDevice& device) {
     return answer;
 }
 
-// Newest reports last; the oldest are left out when the answer would be too long.
+// The closing lines of a dump that tell what it leaves out and why; empty
+// when it shows every report the device ever recorded.
+std::string DumpOmissions(VirtualHidDevice& device, const std::vector<ReceivedReport>& reports,
+                          size_t shown) {
+    std::string text;
+    if (shown < reports.size()) {
+        text += "\n(" + std::to_string(reports.size() - shown) +
+                " older reports left out: an answer holds at most " + std::to_string(kMaxDumpText) +
+                " bytes of reports)";
+    }
+    if (reports.size() < VirtualHidDevice::kMaxRecorded) return text;
+    // The command counts are never dropped, so they tell how many command
+    // frames fell out of the full recording; other reports are not counted.
+    size_t counted = 0, recorded = 0;
+    for (auto [code, count] : device.CommandCounts()) counted += size_t(count);
+    for (const ReceivedReport& report : reports) recorded += IsCommandFrame(report.bytes);
+    text += "\n(recording full: the device keeps only its newest " +
+            std::to_string(VirtualHidDevice::kMaxRecorded) + " reports; " +
+            std::to_string(counted > recorded ? counted - recorded : 0) +
+            " older command frames and any older other reports were dropped)";
+    return text;
+}
+
+// Newest reports last; the oldest are left out when the answer would be too
+// long, and the last lines say so.
 std::string Dump(VirtualHidDevice& device) {
     std::vector<ReceivedReport> reports = device.Received();
     std::vector<std::string> lines;
     size_t length = 0;
-    for (auto it = reports.rbegin(); it != reports.rend() && length < kMaxControlAnswer; ++it) {
-        lines.push_back("\nmi" + std::to_string(it->interfaceNumber) + Hex(it->bytes));
-        length += lines.back().size();
+    for (auto it = reports.rbegin(); it != reports.rend(); ++it) {
+        std::string line = "\nmi" + std::to_string(it->interfaceNumber) + Hex(it->bytes);
+        if (length + line.size() > kMaxDumpText) break;
+        length += line.size();
+        lines.push_back(std::move(line));
     }
     std::string answer = "ok";
-    if (lines.size() < reports.size())
-        answer +=
-            "\n(" + std::to_string(reports.size() - lines.size()) + " older reports left out)";
     for (auto it = lines.rbegin(); it != lines.rend(); ++it) answer += *it;
-    return answer;
+    return answer + DumpOmissions(device, reports, lines.size());
 }
 
 std::string Fault(VirtualHidDevice& device, const std::vector<std::string_view>& words) {
@@ -121,6 +147,40 @@ std::string DeviceCommand(VirtualHidBus& bus, const std::vector<std::string_view
     return "ok";
 }
 
+// A USB id: hexadecimal, with or without "0x", as lsusb and the tables write it.
+bool ParseUsbId(std::string_view word, uint16_t* id) {
+    if (word.size() > 2 && (word.substr(0, 2) == "0x" || word.substr(0, 2) == "0X"))
+        word.remove_prefix(2);
+    unsigned value = 0;
+    auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value, 16);
+    if (word.empty() || ec != std::errc() || end != word.data() + word.size() || value > 0xFFFF)
+        return false;
+    *id = static_cast<uint16_t>(value);
+    return true;
+}
+
+// "plug-as mouse2 mouse 3A7D 61F0": a device like "mouse" with another identity.
+std::string PlugAs(VirtualHidBus& bus, const std::vector<std::string_view>& words) {
+    uint16_t vendor = 0, product = 0;
+    if (words.size() != 5 || !ParseUsbId(words[3], &vendor) || !ParseUsbId(words[4], &product))
+        return Error(
+            "plug-as needs NAME LIKE VENDOR PRODUCT (hexadecimal USB ids, e.g. "
+            "plug-as mouse2 mouse 3A7D 61F0)");
+    std::string error;
+    if (bus.PlugAs(std::string(words[1]), words[2], vendor, product, &error) == nullptr)
+        return Error(error);
+    return "ok";
+}
+
+// "cable mouse", "wireless mouse": the physical device moves between its links.
+std::string SwitchLink(VirtualHidBus& bus, const std::vector<std::string_view>& words) {
+    if (words.size() != 2) return Error(std::string(words[0]) + " needs one device name");
+    std::string error;
+    bool ok =
+        words[0] == "cable" ? bus.UseCable(words[1], &error) : bus.UseWireless(words[1], &error);
+    return ok ? "ok" : Error(error);
+}
+
 }  // namespace
 
 std::string ExecuteControlCommand(VirtualHidBus& bus, std::string_view line) {
@@ -129,6 +189,8 @@ std::string ExecuteControlCommand(VirtualHidBus& bus, std::string_view line) {
     std::string_view command = words[0];
     if (command == "help") return std::string("ok\n") + kCommandList;
     if (command == "list") return ListDevices(bus);
+    if (command == "plug-as") return PlugAs(bus, words);
+    if (command == "cable" || command == "wireless") return SwitchLink(bus, words);
     for (std::string_view known : {"plug", "unplug", "counts", "dump", "clear", "fault"})
         if (command == known) return DeviceCommand(bus, words);
     for (std::string_view known : kFirmwareCommands)

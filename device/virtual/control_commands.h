@@ -14,10 +14,16 @@ class VirtualHidBus;
 /// answer. Commands: list | plug NAME | unplug NAME | counts NAME | dump NAME |
 /// clear NAME | fault NAME [KIND [ARGS]] | help, and those the device's firmware
 /// carries out: link NAME on|off | notify NAME CODE |
-/// status NAME LEVEL STATE [PHONE] | errors NAME.
+/// status NAME LEVEL STATE [PHONE] | errors NAME; and plug-as NAME LIKE VENDOR
+/// PRODUCT (VirtualHidBus::PlugAs), cable NAME (UseCable), wireless NAME
+/// (UseWireless).
 std::string ExecuteControlCommand(VirtualHidBus& bus, std::string_view line);
 
-/// Answers longer than this are cut (dump keeps the newest reports).
+/// No answer is longer than this; tirk-vdev reads up to this much and says
+/// so when a message was longer.
 constexpr size_t kMaxControlAnswer = 60000;
+/// The report lines of one dump stay below this; the newest are kept, and the
+/// lines after them (at most a few hundred bytes) tell what was left out.
+constexpr size_t kMaxDumpText = kMaxControlAnswer - 1000;
 
 }  // namespace tirk::vbus

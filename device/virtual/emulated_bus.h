@@ -16,9 +16,12 @@ namespace tirk::vbus {
 std::string DefaultEmulatedBusRoot();
 
 /// Starts a bus at `root` ("" = DefaultEmulatedBusRoot()) with every standard
-/// device added and the devices named in `plug` plugged. Returns the running
-/// bus (owned by the caller; destroying it unplugs everything and removes the
-/// files it made), or null with `error` saying what failed.
+/// device added and the devices named in `plug` plugged. The root must be
+/// private to this user (tirk::CheckPrivateFolder): an existing one that is
+/// not is refused untouched; a missing one is made and then set to 0700.
+/// Returns the running bus (owned by the caller; destroying it unplugs
+/// everything and removes the files it made), or null with `error` saying what
+/// failed, naming the folder.
 std::unique_ptr<VirtualHidBus> StartStandardBus(const DeviceTables& tables, std::string root,
                                                 const std::vector<std::string>& plug,
                                                 std::string* error);

@@ -10,7 +10,7 @@ namespace {
 
 constexpr const char* kUsage =
     "fault kinds: none | noanswer [COUNT] | delay MS [COUNT] | garbage [COUNT] | "
-    "wrongecho [COUNT] | status BYTE [COUNT] | short [COUNT] | unplug; "
+    "wrongecho [offset] [COUNT] | status BYTE [COUNT] | short [COUNT] | unplug; "
     "each but none may end with \"after N\"";
 
 bool ParseCount(std::string_view word, int minimum, int* value) {
@@ -48,9 +48,14 @@ bool Fail(const std::string& what, std::string* error) {
     return false;
 }
 
-// The argument a kind needs before its optional count (delay: MS, status: BYTE).
+// The argument a kind takes before its optional count (delay: MS, status:
+// BYTE, wrongecho: an optional "offset").
 bool ParseKindArgument(const std::vector<std::string_view>& words, FaultPlan* plan, size_t* next,
                        std::string* error) {
+    if (plan->kind == FaultKind::kWrongEcho && words.size() >= 2 && words[1] == "offset") {
+        plan->wrongField = EchoField::kOffset;
+        *next = 2;
+    }
     if (plan->kind == FaultKind::kDelay) {
         int ms = 0;
         if (words.size() < 2 || !ParseCount(words[1], 0, &ms))
@@ -97,6 +102,8 @@ std::string DescribeFaultPlan(const FaultPlan& plan) {
     for (const KindName& k : kKindNames)
         if (k.kind == plan.kind) text = std::string(k.name);
     if (plan.kind == FaultKind::kDelay) text += " " + std::to_string(plan.delay.count());
+    if (plan.kind == FaultKind::kWrongEcho && plan.wrongField == EchoField::kOffset)
+        text += " offset";
     if (plan.kind == FaultKind::kStatus) {
         char hex[4];
         std::snprintf(hex, sizeof hex, "%02X", plan.status);
@@ -143,6 +150,11 @@ std::vector<uint8_t> SpoilAnswer(const FaultPlan& fault, std::vector<uint8_t> an
             if (answer.size() > kShortLength) answer.resize(kShortLength);
             return answer;
         case FaultKind::kWrongEcho:
+            if (fault.wrongField == EchoField::kOffset) {
+                if (answer.size() <= CommandFrameLayout::kOffsetOffset) return answer;
+                answer[CommandFrameLayout::kOffsetOffset] ^= 0xFF;
+                break;
+            }
             if (answer.size() <= kCode) return answer;
             // Never 0xAA: that code means "not linked", a different failure.
             answer[kCode] ^= (answer[kCode] ^ 0x80) == 0xAA ? 0x40 : 0x80;

@@ -16,13 +16,19 @@ enum class FaultKind {
     kDelay,      ///< send the answer after `delay`
     kGarbage,    ///< send a report of the same length and id with meaningless content
     kUnplug,     ///< unplug the device instead of answering (once)
-    kWrongEcho,  ///< answer with another command code than the request's
+    kWrongEcho,  ///< answer with another command code (or only another offset) than the request's
     kStatus,     ///< answer with `status` in the status byte (0xFF, 0xFE: device errors)
     kShort,      ///< send only the first kShortLength bytes of the answer
 };
 
 /// Bytes a short answer keeps: the id and the frame header, no data.
 constexpr size_t kShortLength = 8;
+
+/// The part of the echo a kWrongEcho answer gets wrong.
+enum class EchoField {
+    kCode,    ///< the command code: the answer looks like another command's
+    kOffset,  ///< only the offset (bytes 5 and 6): firmware that does not echo it
+};
 
 /// The fault a device applies to its next answers.
 struct FaultPlan {
@@ -31,14 +37,16 @@ struct FaultPlan {
     std::chrono::milliseconds delay{0};
     uint8_t status = 0;  ///< kStatus: the status byte the spoiled answers carry
     int after = 0;       ///< answers sent unharmed before the fault starts
+    EchoField wrongField = EchoField::kCode;  ///< kWrongEcho: what the answer gets wrong
 };
 
 /// Parses the words after the device name of a "fault" command:
 /// "none" | "noanswer [COUNT]" | "delay MS [COUNT]" | "garbage [COUNT]" |
-/// "wrongecho [COUNT]" | "status BYTE [COUNT]" | "short [COUNT]" | "unplug", each
+/// "wrongecho [offset] [COUNT]" | "status BYTE [COUNT]" | "short [COUNT]" | "unplug", each
 /// but "none" optionally followed by "after N" (N answers pass unharmed first, so
 /// "unplug after 3" unplugs in the middle of a multi-frame transfer). BYTE is
-/// hexadecimal ("FF", "0xFE"). Returns false with `error` explaining the
+/// hexadecimal ("FF", "0xFE"); "wrongecho offset" keeps the command code and
+/// changes only the offset. Returns false with `error` explaining the
 /// accepted forms on bad input.
 bool ParseFaultPlan(const std::vector<std::string_view>& words, FaultPlan* plan,
                     std::string* error);

@@ -43,8 +43,8 @@ FirmwareConfig MakeFirmwareConfig(const FirmwareModel& model, const FirmwarePlac
     config.Region(MemoryRegion::kRecoil).assign(model.recoilSize, 0);
     std::vector<uint8_t>& status = config.Region(MemoryRegion::kStatus);
     status.assign(kStatusRegionSize, 0);
-    status[0] = placement.wireless ? model.wirelessCharge : model.cableCharge;
-    status[1] = placement.wireless ? model.wirelessState : model.cableState;
+    status[0] = model.chargeLevel;
+    status[1] = 2;  // on battery: nothing is plugged yet
     status[3] = placement.wireless ? 1 : 0;
     return config;
 }

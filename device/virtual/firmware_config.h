@@ -86,10 +86,9 @@ struct FirmwareModel {
     size_t bankSize = 0;      ///< the bank region (0: no banks)
     size_t recoilSize = 0;    ///< the recoil region (0: no recoil tables)
     bool hasNotifications = true;
-    uint8_t cableCharge = 100;    ///< status block of a cabled device: level…
-    uint8_t cableState = 0;       ///< …and state (0 powered)
-    uint8_t wirelessCharge = 80;  ///< status block behind a receiver
-    uint8_t wirelessState = 2;    ///< 2 on battery
+    /// Charge level in percent at start (status byte 0); devices without a
+    /// battery say 100. Byte 1 follows the cable (CommandFirmware).
+    uint8_t chargeLevel = 100;
 };
 
 /// Where one device with that firmware sits.
@@ -106,8 +105,9 @@ constexpr size_t kKeyTableSize = 512;
 
 /// The config of `model` placed as `placement`: the information block filled,
 /// every region sized and zeroed (key tables only when the model has keys,
-/// macros = macroUnits × 128, live frame = 3 × LEDs), the status block set to
-/// the cable or wireless charge. The family then fills its own tables.
+/// macros = macroUnits × 128, live frame = 3 × LEDs), the status block at the
+/// model's charge level, on battery until a cable is plugged, with the
+/// placement's wireless mark. The family then fills its own tables.
 FirmwareConfig MakeFirmwareConfig(const FirmwareModel& model, const FirmwarePlacement& placement);
 
 /// Stores `value` little-endian at `offset` of `bytes` (which must be long enough).

@@ -45,9 +45,15 @@ FirmwareConfig HeadsetFirmwareConfig(const FirmwarePlacement& placement) {
     return config;
 }
 
+std::unique_ptr<VirtualFirmware> HeadsetFirmware::FactoryCopy(const std::string& name) const {
+    FirmwareConfig factory = config();
+    factory.name = name;
+    return std::make_unique<HeadsetFirmware>(std::move(factory));
+}
+
 std::array<ZoneColour, HeadsetFirmware::kZones> HeadsetFirmware::Zones(uint8_t target) const {
     int index = TargetIndex(target);
-    return index < 0 ? std::array<ZoneColour, kZones>{} : zones_[index];
+    return index < 0 ? std::array<ZoneColour, kZones>{} : m_zones[index];
 }
 
 void HeadsetFirmware::OnOtherReport(uint8_t, const std::vector<uint8_t>& report, FirmwareIo&) {
@@ -71,7 +77,7 @@ void HeadsetFirmware::OnOtherReport(uint8_t, const std::vector<uint8_t>& report,
     size_t first = high ? kFirstHighZone : 0;
     size_t count = high ? kZones - kFirstHighZone : kFirstHighZone;
     for (size_t i = 0; i < count; ++i)
-        Channel(zones_[target][first + i], channel) = report[kFirstValue + i];
+        Channel(m_zones[target][first + i], channel) = report[kFirstValue + i];
 }
 
 }  // namespace tirk::vbus

@@ -28,6 +28,9 @@ public:
 
     explicit HeadsetFirmware(FirmwareConfig config) : CommandFirmware(std::move(config)) {}
 
+    /// A headset in its factory state for the device `name`.
+    std::unique_ptr<VirtualFirmware> FactoryCopy(const std::string& name) const override;
+
     /// The zone colours of target 0x22 or 0x44 as the zone-colour reports left
     /// them; all zero for another target.
     std::array<ZoneColour, kZones> Zones(uint8_t target) const;
@@ -38,7 +41,7 @@ protected:
                        FirmwareIo& io) override;
 
 private:
-    std::array<std::array<ZoneColour, kZones>, 2> zones_{};
+    std::array<std::array<ZoneColour, kZones>, 2> m_zones{};
 };
 
 }  // namespace tirk::vbus

@@ -172,6 +172,7 @@ const FirmwareModel& KeyboardFirmwareModel() {
         m.reportRates = 4;  // 125, 250, 500, 1000 Hz
         m.settingsSize = 1 + m.profileSlots * kKeyboardProfileStride;
         m.bankSize = 8 * kKeyboardColourGroupStride;
+        m.chargeLevel = 80;  // a wireless keyboard: its battery is not full
         return m;
     }();
     return kModel;

@@ -64,6 +64,7 @@ const FirmwareModel& MouseFirmwareModel() {
         m.minimumDpi = 200;
         m.settingsSize = m.profileSlots * kMouseSlotStride;
         m.recoilSize = 2048;
+        m.chargeLevel = 80;  // a wireless mouse: its battery is not full
         return m;
     }();
     return kModel;

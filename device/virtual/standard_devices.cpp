@@ -12,42 +12,58 @@ namespace {
 
 enum class Shape { kKeyboard, kMouse, kHeadset };
 
-std::unique_ptr<VirtualFirmware> KeyboardFirmware(const FirmwarePlacement& placement) {
-    return std::make_unique<CommandFirmware>(KeyboardFirmwareConfig(placement));
-}
-std::unique_ptr<VirtualFirmware> MouseFirmware(const FirmwarePlacement& placement) {
-    return std::make_unique<CommandFirmware>(MouseFirmwareConfig(placement));
-}
-std::unique_ptr<VirtualFirmware> MousePadFirmware(const FirmwarePlacement& placement) {
-    return std::make_unique<CommandFirmware>(MousePadFirmwareConfig(placement));
-}
-std::unique_ptr<VirtualFirmware> MakeHeadsetFirmware(const FirmwarePlacement& placement) {
-    return std::make_unique<HeadsetFirmware>(HeadsetFirmwareConfig(placement));
-}
-
 struct StandardDevice {
     const char* name;
     uint16_t typeCode;
     const char* productName;
     Shape shape;
     uint16_t familyType;  ///< the family whose model gives the LED count
-    bool wireless;        ///< a receiver
-    std::unique_ptr<VirtualFirmware> (*makeFirmware)(const FirmwarePlacement&);
+    const char* cable;    ///< a receiver: the cable device of the same physical device
+    FirmwareConfig (*makeConfig)(const FirmwarePlacement&);
 };
 
 const StandardDevice kStandardDevices[] = {
-    {"keyboard", kTypeKeyboard, "Vorpaline TIRK Keyboard", Shape::kKeyboard, kTypeKeyboard, false,
-     KeyboardFirmware},
+    {"keyboard", kTypeKeyboard, "Vorpaline TIRK Keyboard", Shape::kKeyboard, kTypeKeyboard, nullptr,
+     KeyboardFirmwareConfig},
     {"keyboard-receiver", kTypeKeyboardReceiver, "Vorpaline TIRK Keyboard Receiver",
-     Shape::kKeyboard, kTypeKeyboard, true, KeyboardFirmware},
-    {"mouse", kTypeMouse, "Vorpaline TIRK Mouse", Shape::kMouse, kTypeMouse, false, MouseFirmware},
+     Shape::kKeyboard, kTypeKeyboard, "keyboard", KeyboardFirmwareConfig},
+    {"mouse", kTypeMouse, "Vorpaline TIRK Mouse", Shape::kMouse, kTypeMouse, nullptr,
+     MouseFirmwareConfig},
     {"mouse-receiver", kTypeMouseReceiver, "Vorpaline TIRK Mouse Receiver", Shape::kMouse,
-     kTypeMouse, true, MouseFirmware},
-    {"mousepad", kTypeMousePad, "Vorpaline TIRK Mouse Pad", Shape::kKeyboard, kTypeMousePad, false,
-     MousePadFirmware},
-    {"headset", kTypeHeadset, "Vorpaline TIRK Headset", Shape::kHeadset, kTypeHeadset, false,
-     MakeHeadsetFirmware},
+     kTypeMouse, "mouse", MouseFirmwareConfig},
+    {"mousepad", kTypeMousePad, "Vorpaline TIRK Mouse Pad", Shape::kKeyboard, kTypeMousePad,
+     nullptr, MousePadFirmwareConfig},
+    {"headset", kTypeHeadset, "Vorpaline TIRK Headset", Shape::kHeadset, kTypeHeadset, nullptr,
+     HeadsetFirmwareConfig},
 };
+
+// The firmware of `kind` placed as `placement`; `memory` (may be null: a
+// memory of its own) is the physical device's when another link has it.
+std::unique_ptr<VirtualFirmware> BuildFirmware(const StandardDevice& kind,
+                                               const FirmwarePlacement& placement,
+                                               std::shared_ptr<DeviceMemory> memory) {
+    if (kind.shape == Shape::kHeadset)
+        return std::make_unique<HeadsetFirmware>(kind.makeConfig(placement));
+    return std::make_unique<CommandFirmware>(kind.makeConfig(placement), std::move(memory));
+}
+
+// Where the firmware of `spec` (a device of kind `kind`) sits: its command
+// interface, receiver or not, and the LED count of its family's model.
+bool PlaceFirmware(const DeviceTables& tables, const StandardDevice& kind,
+                   const VirtualDeviceSpec& spec, FirmwarePlacement* placement,
+                   std::string* error) {
+    *placement =
+        FirmwarePlacement{spec.name, spec.interfaces.back().number, kind.cable != nullptr, 0};
+    for (size_t i = 0; i < tables.families.size() && i < tables.models.size(); ++i)
+        if (tables.families[i].typeCode == kind.familyType)
+            placement->ledCount = tables.models[i].ledCount;
+    if (placement->ledCount <= 0 || placement->ledCount > 255) {
+        *error = spec.name + ": the device tables give no LED count between 1 and 255 for type " +
+                 std::to_string(kind.familyType);
+        return false;
+    }
+    return true;
+}
 
 const StandardDevice* FindStandardDevice(std::string_view name) {
     for (const StandardDevice& kind : kStandardDevices)
@@ -124,22 +140,52 @@ bool MakeStandardDeviceSpecs(const DeviceTables& tables, std::vector<VirtualDevi
 std::unique_ptr<VirtualFirmware> MakeStandardFirmware(const DeviceTables& tables,
                                                       const VirtualDeviceSpec& spec,
                                                       std::string* error) {
+    return MakeStandardFirmware(tables, spec, nullptr, error);
+}
+
+std::unique_ptr<VirtualFirmware> MakeStandardFirmware(const DeviceTables& tables,
+                                                      const VirtualDeviceSpec& spec,
+                                                      std::shared_ptr<DeviceMemory> memory,
+                                                      std::string* error) {
     const StandardDevice* kind = FindStandardDevice(spec.name);
     if (kind == nullptr) {
         *error = "\"" + spec.name + "\" is not a standard device";
         return nullptr;
     }
-    FirmwarePlacement placement{spec.name, 0, kind->wireless, 0};
-    placement.commandInterface = spec.interfaces.back().number;
-    for (size_t i = 0; i < tables.families.size() && i < tables.models.size(); ++i)
-        if (tables.families[i].typeCode == kind->familyType)
-            placement.ledCount = tables.models[i].ledCount;
-    if (placement.ledCount <= 0 || placement.ledCount > 255) {
-        *error = spec.name + ": the device tables give no LED count between 1 and 255 for type " +
-                 std::to_string(kind->familyType);
-        return nullptr;
-    }
-    return kind->makeFirmware(placement);
+    FirmwarePlacement placement;
+    if (!PlaceFirmware(tables, *kind, spec, &placement, error)) return nullptr;
+    return BuildFirmware(*kind, placement, std::move(memory));
+}
+
+const std::vector<std::pair<std::string, std::string>>& StandardLinkPairs() {
+    static const std::vector<std::pair<std::string, std::string>> kPairs = [] {
+        std::vector<std::pair<std::string, std::string>> pairs;
+        for (const StandardDevice& kind : kStandardDevices)
+            if (kind.cable != nullptr) pairs.emplace_back(kind.cable, kind.name);
+        return pairs;
+    }();
+    return kPairs;
+}
+
+bool MakeStandardFirmwares(const DeviceTables& tables, const std::vector<VirtualDeviceSpec>& specs,
+                           std::vector<std::unique_ptr<VirtualFirmware>>* firmwares,
+                           std::string* error) {
+    std::vector<std::unique_ptr<VirtualFirmware>> made(specs.size());
+    // Cables first, so each receiver finds the memory of its device.
+    for (bool receivers : {false, true})
+        for (size_t i = 0; i < specs.size(); ++i) {
+            const StandardDevice* kind = FindStandardDevice(specs[i].name);
+            if (kind != nullptr && (kind->cable != nullptr) != receivers) continue;
+            std::shared_ptr<DeviceMemory> memory;
+            for (size_t j = 0; receivers && j < specs.size(); ++j)
+                if (specs[j].name == kind->cable)
+                    if (auto* cable = dynamic_cast<CommandFirmware*>(made[j].get()))
+                        memory = cable->SharedMemory();
+            made[i] = MakeStandardFirmware(tables, specs[i], memory, error);
+            if (made[i] == nullptr) return false;
+        }
+    *firmwares = std::move(made);
+    return true;
 }
 
 }  // namespace tirk::vbus

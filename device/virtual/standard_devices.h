@@ -6,9 +6,11 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/device_table.h"
+#include "device/virtual/command_firmware.h"
 #include "device/virtual/virtual_hid_device.h"
 
 namespace tirk::vbus {
@@ -36,5 +38,25 @@ bool MakeStandardDeviceSpecs(const DeviceTables& tables, std::vector<VirtualDevi
 std::unique_ptr<VirtualFirmware> MakeStandardFirmware(const DeviceTables& tables,
                                                       const VirtualDeviceSpec& spec,
                                                       std::string* error);
+
+/// As above, the firmware serving the physical device whose memory is
+/// `memory` (the SharedMemory() of its other link), or a memory of its own
+/// when `memory` is null.
+std::unique_ptr<VirtualFirmware> MakeStandardFirmware(const DeviceTables& tables,
+                                                      const VirtualDeviceSpec& spec,
+                                                      std::shared_ptr<DeviceMemory> memory,
+                                                      std::string* error);
+
+/// The family firmwares of the standard devices `specs`, in their order: a
+/// receiver whose cable device is among `specs` shares that device's memory,
+/// because a mouse is one mouse on its cable and on its receiver. False with
+/// `error` as MakeStandardFirmware.
+bool MakeStandardFirmwares(const DeviceTables& tables, const std::vector<VirtualDeviceSpec>& specs,
+                           std::vector<std::unique_ptr<VirtualFirmware>>* firmwares,
+                           std::string* error);
+
+/// The (cable, receiver) names of the physical devices with two links:
+/// ("keyboard", "keyboard-receiver") and ("mouse", "mouse-receiver").
+const std::vector<std::pair<std::string, std::string>>& StandardLinkPairs();
 
 }  // namespace tirk::vbus

@@ -26,6 +26,16 @@ bool VirtualFirmware::Control(const std::vector<std::string_view>& words, Firmwa
     return false;
 }
 
+void VirtualFirmware::OnPlugChanged(bool, FirmwareIo&) {}
+
+std::unique_ptr<VirtualFirmware> VirtualFirmware::FactoryCopy(const std::string&) const {
+    return nullptr;
+}
+
+std::unique_ptr<VirtualFirmware> EchoFirmware::FactoryCopy(const std::string&) const {
+    return std::make_unique<EchoFirmware>();
+}
+
 void EchoFirmware::OnOutputReport(uint8_t interfaceNumber, const std::vector<uint8_t>& report,
                                   FirmwareIo& io) {
     if (IsCommandFrame(report)) io.Reply(interfaceNumber, report);

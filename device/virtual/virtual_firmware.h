@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,16 @@ public:
     /// none of them.
     virtual bool Control(const std::vector<std::string_view>& words, FirmwareIo& io,
                          std::string* answer);
+
+    /// The device's nodes were just made (`plugged`) or just removed; also
+    /// called with true when the firmware is set on a plugged device. The base
+    /// does nothing.
+    virtual void OnPlugChanged(bool plugged, FirmwareIo& io);
+
+    /// A new firmware of the same kind in its factory state, for another device
+    /// called `name` (a device plugged "like" this one), with a memory of its
+    /// own; null when this firmware cannot be copied (the base).
+    virtual std::unique_ptr<VirtualFirmware> FactoryCopy(const std::string& name) const;
 };
 
 /// Answers every command frame with the same 64 bytes; ignores other reports.
@@ -75,6 +86,7 @@ class EchoFirmware : public VirtualFirmware {
 public:
     void OnOutputReport(uint8_t interfaceNumber, const std::vector<uint8_t>& report,
                         FirmwareIo& io) override;
+    std::unique_ptr<VirtualFirmware> FactoryCopy(const std::string& name) const override;
 };
 
 }  // namespace tirk::vbus

@@ -46,6 +46,39 @@ public:
     /// interface.
     VirtualHidDevice* AddDevice(VirtualDeviceSpec spec, std::string* error);
 
+    /// Adds an unplugged device called `name` shaped like the device `like`: its
+    /// interfaces, product name and a factory copy of its firmware (a memory of
+    /// its own, receivers linked), with the USB identity vendorId:productId.
+    /// Returns it (owned by the bus), or null with `error` when `like` is
+    /// unknown, its firmware cannot be copied or `name` is taken.
+    VirtualHidDevice* AddDeviceLike(std::string name, std::string_view like, uint16_t vendorId,
+                                    uint16_t productId, std::string* error);
+
+    /// AddDeviceLike, then Plug: the device of a compatible product a user
+    /// added to the device table. Null with `error` when either fails (a device
+    /// added but not plugged stays on the bus, unplugged).
+    VirtualHidDevice* PlugAs(std::string name, std::string_view like, uint16_t vendorId,
+                             uint16_t productId, std::string* error);
+
+    /// Makes `cable` and `receiver` the two links of one physical device, for
+    /// UseCable and UseWireless (their firmwares share the device's memory when
+    /// made so: StartStandardBus does). False with `error` for an unknown device
+    /// or one that is already in a pair.
+    bool PairLinks(std::string_view cable, std::string_view receiver, std::string* error);
+
+    /// The device that `name` (either of its links) is, on its cable: plugs the
+    /// cable link when it is not; the receiver stays as it is, so with it
+    /// plugged both are. False with `error` for an unknown or unpaired device or
+    /// a failed plug.
+    bool UseCable(std::string_view name, std::string* error);
+
+    /// The device that `name` (either of its links) is, wireless: plugs the
+    /// receiver link when it is not and links the device ("link on"), then
+    /// unplugs the cable link when plugged — in that order, so the device
+    /// stays reachable throughout. False with `error` as UseCable, or when the
+    /// receiver's firmware cannot link.
+    bool UseWireless(std::string_view name, std::string* error);
+
     /// The device called `name`, or null.
     VirtualHidDevice* Find(std::string_view name);
 
@@ -62,7 +95,7 @@ public:
     /// unplugged device.
     bool Unplug(std::string_view name, std::string* error);
 
-    const std::string& root() const { return tree_.root(); }
+    const std::string& root() const { return m_tree.root(); }
     /// "<root>/control"
     std::string ControlSocketPath() const;
 
@@ -106,7 +139,18 @@ private:
     void RunDueTimers();
     void Wake();
 
+    // The two links of one physical device.
+    struct LinkPair {
+        VirtualHidDevice* cable;
+        VirtualHidDevice* receiver;
+    };
+
     VirtualHidDevice* FindOnBusThread(std::string_view name);
+    VirtualHidDevice* AddDeviceOnBusThread(VirtualDeviceSpec spec,
+                                           std::unique_ptr<VirtualFirmware> firmware,
+                                           std::string* error);
+    const LinkPair* FindPairOnBusThread(std::string_view name, std::string* error);
+    bool UseWirelessOnBusThread(const LinkPair& pair, std::string* error);
     bool PlugOnBusThread(VirtualHidDevice* device, std::string* error);
     void UnplugOnBusThread(VirtualHidDevice* device);
     bool OpenNode(VirtualHidDevice* device, const VirtualInterfaceSpec& interface,
@@ -117,25 +161,28 @@ private:
                         std::vector<uint8_t> report);
     void CloseAll();
 
-    BusTree tree_;
-    std::vector<std::unique_ptr<VirtualHidDevice>> devices_;
-    int controlFd_ = -1;
-    std::vector<int> controlClients_;
-    int wakeFd_ = -1;
-    unsigned hidSequence_ = 0;  ///< numbers the HID folders, as the kernel does
-    uint64_t generation_ = 0;   ///< changes whenever a descriptor is opened or closed
-    std::multimap<std::chrono::steady_clock::time_point, std::function<void()>> timers_;
-    bool stopRequested_ = false;
+    BusTree m_tree;
+    std::vector<std::unique_ptr<VirtualHidDevice>> m_devices;
+    int m_controlFd = -1;
+    std::vector<int> m_controlClients;
+    int m_wakeFd = -1;
+    unsigned m_hidSequence = 0;     ///< numbers the HID folders, as the kernel does
+    uint64_t m_reportSequence = 0;  ///< numbers the received reports across devices
+    std::vector<LinkPair> m_pairs;
+    uint64_t m_generation = 0;  ///< changes whenever a descriptor is opened or closed
+    std::multimap<std::chrono::steady_clock::time_point, std::function<void()>> m_timers;
+    bool m_stopRequested = false;
 
-    std::vector<uint8_t> buffer_ = std::vector<uint8_t>(16384);  ///< one message (hidraw's maximum)
-    bool prepared_ = false;                                      ///< the tree is ours to remove
+    std::vector<uint8_t> m_buffer =
+        std::vector<uint8_t>(16384);  ///< one message (hidraw's maximum)
+    bool m_prepared = false;          ///< the tree is ours to remove
 
-    std::thread thread_;
-    bool running_ = false;  ///< guarded by queueMutex_ once the thread runs
-    std::atomic<std::thread::id> threadId_;
-    std::mutex queueMutex_;
-    std::condition_variable queueDone_;
-    std::vector<QueuedTask> queue_;
+    std::thread m_thread;
+    bool m_running = false;  ///< guarded by m_queueMutex once the thread runs
+    std::atomic<std::thread::id> m_threadId;
+    std::mutex m_queueMutex;
+    std::condition_variable m_queueDone;
+    std::vector<QueuedTask> m_queue;
 };
 
 }  // namespace tirk::vbus

@@ -8,20 +8,23 @@
 namespace tirk::vbus {
 
 VirtualHidDevice::VirtualHidDevice(VirtualHidBus& bus, VirtualDeviceSpec spec, int port)
-    : bus_(bus), spec_(std::move(spec)), port_(port), firmware_(std::make_unique<EchoFirmware>()) {}
+    : m_bus(bus),
+      m_spec(std::move(spec)),
+      m_port(port),
+      m_firmware(std::make_unique<EchoFirmware>()) {}
 
 VirtualHidDevice::~VirtualHidDevice() = default;
 
 bool VirtualHidDevice::IsPlugged() const {
     bool plugged = false;
-    bus_.RunOnBusThread([&] { plugged = !nodes_.empty(); });
+    m_bus.RunOnBusThread([&] { plugged = !m_nodes.empty(); });
     return plugged;
 }
 
 std::vector<std::string> VirtualHidDevice::NodeNames() const {
     std::vector<std::string> names;
-    bus_.RunOnBusThread([&] {
-        for (const Node& node : nodes_)
+    m_bus.RunOnBusThread([&] {
+        for (const Node& node : m_nodes)
             names.push_back("hidraw" + std::to_string(node.hidrawIndex));
     });
     return names;
@@ -29,21 +32,24 @@ std::vector<std::string> VirtualHidDevice::NodeNames() const {
 
 int VirtualHidDevice::SendInputReport(uint8_t interfaceNumber, std::vector<uint8_t> report) {
     int reached = -1;
-    bus_.RunOnBusThread([&] { reached = Deliver(interfaceNumber, report); });
+    m_bus.RunOnBusThread([&] { reached = Deliver(interfaceNumber, report); });
     return reached;
 }
 
 void VirtualHidDevice::SetFirmware(std::unique_ptr<VirtualFirmware> firmware) {
     if (firmware == nullptr) {
-        log::Bug("VirtualHidDevice::SetFirmware: null firmware for " + spec_.name);
+        log::Bug("VirtualHidDevice::SetFirmware: null firmware for " + m_spec.name);
         return;
     }
-    bus_.RunOnBusThread([&] { firmware_ = std::move(firmware); });
+    m_bus.RunOnBusThread([&] {
+        m_firmware = std::move(firmware);
+        if (!m_nodes.empty()) m_firmware->OnPlugChanged(true, *m_io);
+    });
 }
 
 void VirtualHidDevice::WithFirmware(
     const std::function<void(VirtualFirmware&, FirmwareIo&)>& task) {
-    bus_.RunOnBusThread([&] { task(*firmware_, *io_); });
+    m_bus.RunOnBusThread([&] { task(*m_firmware, *m_io); });
 }
 
 bool VirtualHidDevice::FirmwareControl(const std::vector<std::string_view>& words,
@@ -57,41 +63,42 @@ bool VirtualHidDevice::FirmwareControl(const std::vector<std::string_view>& word
 
 std::vector<ReceivedReport> VirtualHidDevice::Received() const {
     std::vector<ReceivedReport> copy;
-    bus_.RunOnBusThread([&] { copy.assign(received_.begin(), received_.end()); });
+    m_bus.RunOnBusThread([&] { copy.assign(m_received.begin(), m_received.end()); });
     return copy;
 }
 
 std::map<uint8_t, int> VirtualHidDevice::CommandCounts() const {
     std::map<uint8_t, int> copy;
-    bus_.RunOnBusThread([&] { copy = commandCounts_; });
+    m_bus.RunOnBusThread([&] { copy = m_commandCounts; });
     return copy;
 }
 
 void VirtualHidDevice::ClearReceived() {
-    bus_.RunOnBusThread([&] {
-        received_.clear();
-        commandCounts_.clear();
+    m_bus.RunOnBusThread([&] {
+        m_received.clear();
+        m_commandCounts.clear();
     });
 }
 
 void VirtualHidDevice::SetFault(const FaultPlan& plan) {
-    bus_.RunOnBusThread([&] { fault_ = plan; });
+    m_bus.RunOnBusThread([&] { m_fault = plan; });
 }
 
 FaultPlan VirtualHidDevice::Fault() const {
     FaultPlan plan;
-    bus_.RunOnBusThread([&] { plan = fault_; });
+    m_bus.RunOnBusThread([&] { plan = m_fault; });
     return plan;
 }
 
-void VirtualHidDevice::Record(uint8_t interfaceNumber, const std::vector<uint8_t>& report) {
-    received_.push_back({interfaceNumber, report});
-    if (received_.size() > kMaxRecorded) received_.pop_front();
-    if (IsCommandFrame(report)) ++commandCounts_[report[CommandFrameLayout::kCommandOffset]];
+void VirtualHidDevice::Record(uint8_t interfaceNumber, const std::vector<uint8_t>& report,
+                              uint64_t sequence) {
+    m_received.push_back({interfaceNumber, report, sequence});
+    if (m_received.size() > kMaxRecorded) m_received.pop_front();
+    if (IsCommandFrame(report)) ++m_commandCounts[report[CommandFrameLayout::kCommandOffset]];
 }
 
 VirtualHidDevice::Node* VirtualHidDevice::FindNode(uint8_t interfaceNumber) {
-    for (Node& node : nodes_)
+    for (Node& node : m_nodes)
         if (node.interfaceNumber == interfaceNumber) return &node;
     return nullptr;
 }
@@ -107,7 +114,7 @@ int VirtualHidDevice::Deliver(uint8_t interfaceNumber, const std::vector<uint8_t
             ++reached;
         else
             log::Printf("vbus: %s: input report not delivered to a reader of hidraw%d",
-                        spec_.name.c_str(), node->hidrawIndex);
+                        m_spec.name.c_str(), node->hidrawIndex);
     }
     return reached;
 }

@@ -36,9 +36,14 @@ struct VirtualDeviceSpec {
 };
 
 /// One output report the device received, exactly as the host wrote it.
+/// The cable and the receiver of one physical device are two devices of the
+/// bus, so each record belongs to the path it came in on.
 struct ReceivedReport {
     uint8_t interfaceNumber = 0;
     std::vector<uint8_t> bytes;
+    /// Counts the reports of the whole bus: of two records, on the same device
+    /// or not, the one with the higher number arrived later.
+    uint64_t sequence = 0;
 };
 
 /// A device of a bus. Owned by the bus and alive as long as it; every method
@@ -53,8 +58,8 @@ public:
     VirtualHidDevice(const VirtualHidDevice&) = delete;
     VirtualHidDevice& operator=(const VirtualHidDevice&) = delete;
 
-    const VirtualDeviceSpec& spec() const { return spec_; }
-    const std::string& name() const { return spec_.name; }
+    const VirtualDeviceSpec& spec() const { return m_spec; }
+    const std::string& name() const { return m_spec.name; }
 
     /// True while the device's nodes exist.
     bool IsPlugged() const;
@@ -69,7 +74,8 @@ public:
     int SendInputReport(uint8_t interfaceNumber, std::vector<uint8_t> report);
 
     /// Replaces the firmware (the device starts with EchoFirmware); null is
-    /// refused. The firmware's FirmwareIo stays valid as long as the device.
+    /// refused. The firmware's FirmwareIo stays valid as long as the device. A
+    /// firmware set while the device is plugged is told so (OnPlugChanged).
     void SetFirmware(std::unique_ptr<VirtualFirmware> firmware);
 
     /// Runs `task` on the bus thread with the device's firmware and the FirmwareIo
@@ -109,20 +115,20 @@ private:
     VirtualHidDevice(VirtualHidBus& bus, VirtualDeviceSpec spec, int port);
 
     // Bus-thread parts of the public calls.
-    void Record(uint8_t interfaceNumber, const std::vector<uint8_t>& report);
+    void Record(uint8_t interfaceNumber, const std::vector<uint8_t>& report, uint64_t sequence);
     Node* FindNode(uint8_t interfaceNumber);
     int Deliver(uint8_t interfaceNumber, const std::vector<uint8_t>& report);
 
-    VirtualHidBus& bus_;
-    const VirtualDeviceSpec spec_;
-    const int port_;               ///< the USB port: "1-<port>" in the sysfs tree
-    std::vector<Node> nodes_;      ///< empty while unplugged
-    unsigned plugGeneration_ = 0;  ///< counts plug-ins; stale delayed answers are dropped
-    std::unique_ptr<VirtualFirmware> firmware_;
-    std::unique_ptr<FirmwareIo> io_;  ///< set by the bus when it adds the device
-    FaultPlan fault_;
-    std::deque<ReceivedReport> received_;
-    std::map<uint8_t, int> commandCounts_;
+    VirtualHidBus& m_bus;
+    const VirtualDeviceSpec m_spec;
+    const int m_port;               ///< the USB port: "1-<port>" in the sysfs tree
+    std::vector<Node> m_nodes;      ///< empty while unplugged
+    unsigned m_plugGeneration = 0;  ///< counts plug-ins; stale delayed answers are dropped
+    std::unique_ptr<VirtualFirmware> m_firmware;
+    std::unique_ptr<FirmwareIo> m_io;  ///< set by the bus when it adds the device
+    FaultPlan m_fault;
+    std::deque<ReceivedReport> m_received;
+    std::map<uint8_t, int> m_commandCounts;
 };
 
 }  // namespace tirk::vbus

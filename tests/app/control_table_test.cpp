@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cctype>
 #include <memory>
 
 #include "test_application.h"
@@ -14,6 +15,12 @@
 
 namespace tirk {
 namespace {
+
+bool EqualsIgnoringCase(std::string a, std::string b) {
+    for (auto* text : {&a, &b})
+        for (char& c : *text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return a == b;
+}
 
 class ControlTableTest : public ::testing::Test {
 protected:
@@ -40,15 +47,26 @@ TEST_F(ControlTableTest, LayoutElementsAreAnsweredByNameWithoutRegardToCase) {
         {"HandImgSelectButton", "HandImgSelectButton"},
         {"handimgselectbutton", "HandImgSelectButton"},
         {"ComboEditContainerElement", "ComboEditContainerElement"},
+        {"DeviceProfile", "DeviceProfile"},
+        {"deviceprofile", "DeviceProfile"},
     };
     for (const auto& [name, made] : cases)
         EXPECT_EQ(ClassMadeFor(CreateLayoutElement, name), made) << name;
 }
 
+TEST_F(ControlTableTest, DevicePageRootsAreTheFamilyObjects) {
+    for (const char* name : {"TelvorinMouseDevice", "TelvorinKeyboardDevice",
+                             "telvorinmousepaddevice", "TelvorinHS6533Device"}) {
+        std::unique_ptr<CControlUI> device(CreateLayoutElement(name));
+        ASSERT_NE(device, nullptr) << name;
+        EXPECT_TRUE(EqualsIgnoringCase(device->GetClass(), name)) << device->GetClass();
+    }
+}
+
 TEST_F(ControlTableTest, OtherNamesGetNothing) {
     for (const char* name :
-         {"", "Select", "SelectPanelX", "CSelectPanelUI", "Button", "DeviceProfile", "LightControl",
-          "TelvorinKeyboardDevice", "DeviceProfileUI", "ChartView", "HandImg"}) {
+         {"", "Select", "SelectPanelX", "CSelectPanelUI", "Button", "DeviceProfileX", "LightControl",
+          "TelvorinDevice", "DeviceProfileUI", "ChartView", "HandImg"}) {
         EXPECT_EQ(CreateLayoutElement(name), nullptr) << name;
     }
 }
@@ -64,6 +82,9 @@ TEST_F(ControlTableTest, StartUpRegistersTheClassesInOrder) {
         {"CComboEditContainerElementUI", "ComboEditContainerElement"},
         {"CHandImgButtonUI", "HandImgButton"},
         {"CHandImgSelectButtonUI", "HandImgSelectButton"},
+        {"CDeviceOptionUI", "DeviceOption"},
+        {"CMpDevicePowerUI", "MpDevicePower"},
+        {"CDeviceProfileUI", "DeviceProfile"},
     };
     ASSERT_EQ(FactoryClassRows().size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i)

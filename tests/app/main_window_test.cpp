@@ -14,6 +14,7 @@
 #include "app/app_globals.h"
 #include "device/virtual/emulated_bus.h"
 #include "test_application.h"
+#include "window_fixture.h"
 #include "ui/button.h"
 #include "ui/menu_wnd.h"
 #include "ui/paint_manager.h"
@@ -22,69 +23,7 @@ namespace tirk {
 namespace {
 using namespace std::chrono_literals;
 
-class RecordingIpc : public IpcService {
-public:
-    struct Log {
-        bool started = false;
-        std::vector<std::pair<int, int>> owners;
-    };
-    explicit RecordingIpc(std::shared_ptr<Log> log) : log_(std::move(log)) {}
-    bool Start(IpcHandler&) override { return log_->started = true; }
-    bool IsOn() const override { return log_->started; }
-    void AnnounceLightOwner(int w, int l) override { log_->owners.emplace_back(w, l); }
-
-private:
-    std::shared_ptr<Log> log_;
-};
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::TestApplication<QApplication>("main_window_test");
-        ASSERT_TRUE(hid_root_.isValid());
-        std::string error;
-        ASSERT_TRUE(LoadDeviceTables(TIRK_RESOURCE_DIR "/devices.json", &tables_, &error)) << error;
-        CPaintManagerUI::SetResourcePath(TIRK_RESOURCE_DIR "/skin/");
-        qputenv("TIRK_HID_ROOT", hid_root_.path().toUtf8());
-        Globals().awake = true;
-    }
-    void TearDown() override {
-        window_.reset();
-        bus_.reset();
-        qunsetenv("TIRK_HID_ROOT");
-        Globals().awake = true;
-    }
-
-    void PlugEmulatedDevices() {
-        std::string error;
-        bus_ = vbus::StartEmulatedBus(tables_, hid_root_.path().toStdString() + "/bus", &error);
-        ASSERT_TRUE(bus_) << error;
-        qputenv("TIRK_HID_ROOT", bus_->root().c_str());
-    }
-
-    void CreateWindow() {
-        window_ = std::make_unique<CMainWnd>(tables_, std::make_unique<RecordingIpc>(ipc_));
-        ASSERT_TRUE(window_->Create(nullptr, "Vorpaline TIRK")) << window_->GetLoadError();
-    }
-
-    bool WaitShownAfterFirstScan() {
-        return QTest::qWaitFor([&] { return window_->IsFirstScanDone() && window_->IsVisible(); },
-                               20000);
-    }
-
-    CControlUI* Find(const char* name) { return window_->GetPaintManager().FindControl(name); }
-
-    bool Click(const char* name) {
-        auto* button = dynamic_cast<CButtonUI*>(Find(name));
-        return button && button->Activate();
-    }
-
-    QTemporaryDir hid_root_;
-    DeviceTables tables_;
-    std::unique_ptr<vbus::VirtualHidBus> bus_;
-    std::shared_ptr<RecordingIpc::Log> ipc_ = std::make_shared<RecordingIpc::Log>();
-    std::unique_ptr<CMainWnd> window_;
-};
+using MainWindowTest = MainWindowFixture;
 
 TEST_F(MainWindowTest, LayoutHasTheControlsOtherPartsUse) {
     CreateWindow();

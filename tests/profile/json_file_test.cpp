@@ -20,6 +20,7 @@ TEST_F(JsonFileTest, ReadsCommentedFilesAndGivesNullForUnusableOnes) {
               "// saved by hand\n{ \"a\" : 1, /* inline */ \"b\" : [ 2 ] }\n");
     WriteText(Path("empty.Json"), "");
     WriteText(Path("garbage.Json"), "{ \"a\" : ");
+    std::filesystem::create_directory(Path("folder.Json"));
     const Json::Value root = tirk::ReadJson(Path("commented.Json"));
     EXPECT_EQ(root["a"].asInt(), 1);
     EXPECT_EQ(root["b"][0].asInt(), 2);
@@ -29,7 +30,8 @@ TEST_F(JsonFileTest, ReadsCommentedFilesAndGivesNullForUnusableOnes) {
         tirk::JsonReadStatus status;
     } cases[] = {{"missing.Json", tirk::JsonReadStatus::Missing},
                  {"empty.Json", tirk::JsonReadStatus::Empty},
-                 {"garbage.Json", tirk::JsonReadStatus::Unparsable}};
+                 {"garbage.Json", tirk::JsonReadStatus::Unparsable},
+                 {"folder.Json", tirk::JsonReadStatus::Unreadable}};
     for (const Case& c : cases) {
         tirk::JsonReadStatus status;
         std::string error;
@@ -38,6 +40,34 @@ TEST_F(JsonFileTest, ReadsCommentedFilesAndGivesNullForUnusableOnes) {
         EXPECT_NE(error.find(Path(c.file)), std::string::npos)
             << "the error names the file: " << error;
         EXPECT_TRUE(tirk::ReadJson(Path(c.file)).isNull()) << c.file;
+    }
+}
+
+// The leniency is a decision (docs/profiles.md): a comma after the last
+// element reads as if it were not there; an element left out is still an error.
+TEST_F(JsonFileTest, TrailingCommasAreAcceptedButMissingElementsAreNot) {
+    struct Case {
+        const char* text;
+        const char* value;  // what it reads as; null: does not parse
+    } cases[] = {
+        {"[ 1, 2, ]", "[1,2]"},
+        {"{ \"a\" : 1, }", "{\"a\":1}"},
+        {"{ \"a\" : [ { \"b\" : 2, }, ], }", "{\"a\":[{\"b\":2}]}"},
+        {"[ 1, , 2 ]", nullptr},
+        {"[ , ]", nullptr},
+        {"{ , }", nullptr},
+    };
+    for (const Case& c : cases) {
+        WriteText(Path("p.Json"), c.text);
+        tirk::JsonReadStatus status;
+        std::string error;
+        const Json::Value root = tirk::ReadJsonFile(Path("p.Json"), status, error);
+        if (c.value) {
+            EXPECT_EQ(status, tirk::JsonReadStatus::Ok) << c.text << ": " << error;
+            EXPECT_EQ(root, tirk::test::Parse(c.value)) << c.text;
+        } else {
+            EXPECT_EQ(status, tirk::JsonReadStatus::Unparsable) << c.text;
+        }
     }
 }
 

@@ -316,7 +316,7 @@ TEST_P(HidDescriptorFixture, WindowsCapabilitiesAreFound) {
     for (const Json::Value& win : expected_["windows_hidp"]) {
         const int collection = win["collection_index"].asInt();
         for (const Json::Value& cap : win["caps"]) {
-            if (cap["is_padding"].asBool()) continue;
+            // "is_padding" caps are constant fields Windows keeps; they must be ours too.
             const std::string type = cap["report_type"].asString();
             const int t = type == "input" ? 0 : type == "output" ? 1 : 2;
             const uint32_t bit = cap["byte_position"].asUInt() * 8 + cap["bit_position"].asUInt();
@@ -335,6 +335,86 @@ TEST_P(HidDescriptorFixture, WindowsCapabilitiesAreFound) {
         }
     }
 }
+
+// HidP_GetCaps' counts: as many button and value capabilities per report type
+// as Windows recorded, so no capability is ours alone.
+TEST_P(HidDescriptorFixture, WindowsCapabilityCountsMatch) {
+    for (const Json::Value& win : expected_["windows_hidp"]) {
+        const int collection = win["collection_index"].asInt();
+        for (int t = 0; t < kReportTypeCount; ++t) {
+            for (const bool buttons : {true, false}) {
+                size_t windows = 0;
+                for (const Json::Value& cap : win["caps"]) {
+                    windows += cap["report_type"].asString() == kTypeNames[t] &&
+                               cap["is_button"].asBool() == buttons;
+                }
+                EXPECT_EQ(parsed_.CapsOf(collection, ReportType(t), buttons).size(), windows)
+                    << "collection " << collection << ", " << kTypeNames[t] << " "
+                    << (buttons ? "button" : "value") << " capabilities";
+            }
+        }
+    }
+}
+
+// Which constant fields get capabilities (docs/hid-transport.md): each case is
+// the shape of a real device's field, inside one vendor collection with id 1.
+struct ConstantCase {
+    const char* name;
+    std::vector<uint8_t> field;  ///< local and global items, then the main item
+    ReportType type;
+    size_t buttons, values;
+};
+
+void PrintTo(const ConstantCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ConstantFields : public ::testing::TestWithParam<ConstantCase> {};
+
+TEST_P(ConstantFields, OnlyNamedVariableFieldsGetCapabilities) {
+    const ConstantCase& c = GetParam();
+    std::vector<uint8_t> bytes = {0x06, 0xA0, 0xFF, 0x09, 0x01, 0xA1, 0x01,
+                                  0x85, 0x01, 0x15, 0x00, 0x25, 0x01};
+    bytes.insert(bytes.end(), c.field.begin(), c.field.end());
+    bytes.push_back(0xC0);
+    ReportDescriptor d;
+    std::string error;
+    ASSERT_TRUE(ParseReportDescriptor(bytes.data(), bytes.size(), d, error)) << error;
+    EXPECT_EQ(d.CapsOf(0, c.type, true).size(), c.buttons);
+    EXPECT_EQ(d.CapsOf(0, c.type, false).size(), c.values);
+    ASSERT_EQ(d.fields.size(), 1u);
+    EXPECT_EQ(d.CollectionReportBytes(0, c.type),
+              1u + (d.fields[0].bitSize * d.fields[0].count + 7) / 8)
+        << "padding still takes its room in the report";
+}
+
+const ConstantCase kConstantCases[] = {
+    // H540: the undefined usage 0 on constant bits.
+    {"UsageZeroBits", {0x09, 0x00, 0x75, 0x01, 0x95, 0x02, 0x81, 0x03}, ReportType::Input, 0, 0},
+    // Most padding: no usage at all.
+    {"NoUsage", {0x75, 0x08, 0x95, 0x01, 0x81, 0x03}, ReportType::Input, 0, 0},
+    {"NoUsageArray", {0x75, 0x08, 0x95, 0x01, 0x81, 0x01}, ReportType::Input, 0, 0},
+    // Razer Cobra: a constant array with a vendor usage.
+    {"ArrayWithUsage", {0x09, 0x02, 0x75, 0x08, 0x95, 0x5A, 0xB1, 0x01}, ReportType::Feature, 0, 0},
+    // Plantronics: a read-only feature bit with its own usage.
+    {"NamedFeatureBit",
+     {0x09, 0xDE, 0x75, 0x01, 0x95, 0x01, 0xB1, 0x23},
+     ReportType::Feature,
+     1,
+     0},
+    // Power devices: read-only status bits and values in input reports.
+    {"NamedInputBit", {0x09, 0xD0, 0x75, 0x01, 0x95, 0x01, 0x81, 0x83}, ReportType::Input, 1, 0},
+    {"NamedInputValue", {0x09, 0x66, 0x75, 0x08, 0x95, 0x01, 0x81, 0x83}, ReportType::Input, 0, 1},
+    // One real usage makes it a data field: each usage gets its capability.
+    {"UsageZeroThenNamed",
+     {0x09, 0x00, 0x09, 0xDE, 0x75, 0x01, 0x95, 0x02, 0xB1, 0x03},
+     ReportType::Feature,
+     2,
+     0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConstantFields, ::testing::ValuesIn(kConstantCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Real, HidDescriptorFixture, ::testing::ValuesIn(FixtureNames()),
                          [](const auto& info) { return info.param; });

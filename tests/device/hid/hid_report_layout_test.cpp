@@ -193,6 +193,27 @@ TEST(HidReportLayout, DecodesButtonsAndValues) {
     EXPECT_EQ(wheel->scaledValue, 1);
 }
 
+// A power device's status report: two read-only (constant) status bits with
+// usages, then constant bits with the undefined usage 0. The named bits decode
+// like any button; the padding bits give no item and are never reported.
+TEST(HidReportLayout, NamedConstantBitsDecodeAndPaddingDoesNot) {
+    const Bytes status = {0x05, 0x84, 0x09, 0x04, 0xA1, 0x01, 0x85, 0x01, 0x05, 0x85, 0x09,
+                          0x44, 0x09, 0x45, 0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x02,
+                          0x81, 0x83, 0x09, 0x00, 0x95, 0x06, 0x81, 0x03, 0xC0};
+    HidReportLayout layout;
+    std::string error;
+    ASSERT_TRUE(layout.Load(status.data(), status.size(), 0, error)) << error;
+    ASSERT_EQ(layout.ButtonCaps(ReportType::Input).size(), 2u);
+    EXPECT_EQ(layout.MaxUsageListLength(ReportType::Input, 0x85), 2u);
+    const uint8_t report[] = {0x01, 0xFE};  // Discharging on, every padding bit on
+    EXPECT_EQ(layout.ParseInputReport(report, sizeof report), kHidpStatusSuccess);
+    const auto& items = layout.DataItems(ReportType::Input);
+    ASSERT_EQ(items.size(), 2u);
+    // One item per listed usage: Charging (0x44) is off, Discharging (0x45) on.
+    EXPECT_EQ(items[0].usageList, (std::vector<uint16_t>{0}));
+    EXPECT_EQ(items[1].usageList, (std::vector<uint16_t>{0x45}));
+}
+
 // One 32-bit value with the given logical and physical ranges (4-byte items).
 Bytes ThirtyTwoBitValue(uint32_t logicalMin, uint32_t logicalMax, uint32_t physicalMin,
                         uint32_t physicalMax) {

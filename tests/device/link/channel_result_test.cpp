@@ -2,6 +2,7 @@
 // it on the virtual device; the link query and guarded sending; the frame log.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -9,6 +10,7 @@
 
 #include "channel_fixture.h"
 #include "core/log.h"
+#include "support/delegating_hid_backend.h"
 
 namespace tirk::link::test {
 namespace {
@@ -61,12 +63,13 @@ int ReadTwoChunksBack(CCommandChannel& channel) {
 
 // Two reads elsewhere give up before their (delayed) answers come; a second
 // reader of the collection sees when both answers are queued for the channel.
-// The delay is more than two time-outs, so neither read meets an answer.
+// Each exchange waits two time-outs (its two reads), so a delay of five
+// time-outs keeps both answers out of both exchanges.
 void TwoAnswersArriveLate(Rig& r) {
     r.firmware.SetMemory(kReadSettings, 0, kSettingsMemory);
     CHidInterface observer(r.backend);
     ASSERT_TRUE(observer.Open(r.channel.WiredInterface().Path(), true, false, true, false));
-    r.device.SetFault(Fault(vbus::FaultKind::kDelay, 3 * kShortTimeouts.wiredMs + 50, 2));
+    r.device.SetFault(Fault(vbus::FaultKind::kDelay, 5 * kShortTimeouts.wiredMs, 2));
     AbandonReadElsewhere(r, 0);
     AbandonReadElsewhere(r, 1);
     CommandFrame::Bytes late{};
@@ -75,12 +78,22 @@ void TwoAnswersArriveLate(Rig& r) {
         ASSERT_TRUE(observer.Read(late.data(), late.size(), got, vbus::test::kPromptlyMs));
 }
 
-// The device answers a read elsewhere only when the next request comes, just
-// before that request's own answer.
-void AnswerComesWithTheNextRequest(Rig& r) {
+// The device answers a status read only when the next request comes, just
+// before that request's own answer: the late answer has another command code.
+void StatusAnswerComesWithTheNextRequest(Rig& r) {
     r.firmware.SetMemory(kReadSettings, 0, kSettingsMemory);
     r.firmware.SetLateAnswers(1);
-    AbandonReadElsewhere(r);
+    std::vector<uint8_t> status(8);
+    EXPECT_EQ(r.channel.ReadStatus(status, 0), kNoAnswer);
+}
+
+// Firmware that echoes the command code but not the offset.
+void OffsetNotEchoed(Rig& r) {
+    r.firmware.SetMemory(kReadSettings, 0, kSettingsMemory);
+    vbus::FaultPlan plan;
+    std::string error;
+    ASSERT_TRUE(vbus::ParseFaultPlan({"wrongecho", "offset"}, &plan, &error)) << error;
+    r.device.SetFault(plan);
 }
 
 int WriteWholeKeyTable(CCommandChannel& channel) {
@@ -138,8 +151,10 @@ const ResultCase kResultCases[] = {
      [](Rig& r) { r.firmware.SetNotLinked(true); }, ReadEightSettings, kNoAnswer, 1},
     {"late answers queued before the request are dropped", kWired, true, TwoAnswersArriveLate,
      ReadTwoChunksBack, kSuccess, 4},
-    {"a late answer during the next exchange is read past", kWired, true,
-     AnswerComesWithTheNextRequest, ReadTwoChunksBack, kSuccess, 3},
+    {"a late answer of another command during the next exchange is read past", kWired, true,
+     StatusAnswerComesWithTheNextRequest, ReadTwoChunksBack, kSuccess, 3},
+    {"an answer that does not echo the offset is the answer", kWired, false, OffsetNotEchoed,
+     ReadTwoChunksBack, kSuccess, 2},
     {"answer cut short", kWired, false,
      [](Rig& r) { r.device.SetFault(Fault(vbus::FaultKind::kShort)); }, ReadEightSettings,
      kNoAnswer, 1},
@@ -180,6 +195,72 @@ INSTANTIATE_TEST_SUITE_P(CommandChannel, Results, testing::ValuesIn(kResultCases
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return name;
                          });
+
+// The hidraw backend with a hook after every read that timed out, so a test
+// can act exactly between the two reads of an exchange instead of racing a
+// delay against the time-out.
+class TimeoutHookBackend : public tirk::test::DelegatingHidBackend {
+public:
+    TimeoutHookBackend(std::shared_ptr<hid::HidBackend> inner, std::function<void()> onTimeout)
+        : DelegatingHidBackend(std::move(inner)), m_onTimeout(std::move(onTimeout)) {}
+
+    /// Reads with a time-out that timed out (the stale-answer drain's
+    /// zero-time-out reads are not counted).
+    int TimedOutReads() const { return m_timedOut.load(); }
+
+protected:
+    void AfterRead(hid::HidIoResult result, int timeoutMs) override {
+        if (result != hid::HidIoResult::Timeout || timeoutMs <= 0) return;
+        m_timedOut.fetch_add(1);
+        m_onTimeout();
+    }
+
+private:
+    std::function<void()> m_onTimeout;
+    std::atomic<int> m_timedOut{0};
+};
+
+// A read that times out does not end the exchange: the second read, with the
+// full time-out again, may still bring the answer.
+class SecondRead : public ChannelOnVirtualBus {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(ChannelOnVirtualBus::SetUp());
+        hooked_ = std::make_shared<TimeoutHookBackend>(backend_, [this] {
+            device_->WithFirmware([](vbus::VirtualFirmware& firmware, vbus::FirmwareIo& io) {
+                static_cast<MemoryFirmware&>(firmware).ReleaseHeldAnswers(io);
+            });
+        });
+        backend_ = hooked_;
+        firmware_->SetMemory(kReadSettings, 0, kSettingsMemory);
+    }
+    std::shared_ptr<TimeoutHookBackend> hooked_;
+};
+
+TEST_F(SecondRead, AnswerAfterTheFirstReadTimedOutIsTaken) {
+    Connect(kWired, kShortTimeouts);
+    firmware_->SetLateAnswers(1);  // the first chunk's answer comes only after a time-out
+    EXPECT_EQ(ReadTwoChunksBack(*channel_), kSuccess);
+    EXPECT_EQ(hooked_->TimedOutReads(), 1);
+    EXPECT_EQ(Received().size(), 2u) << "the request is not sent again";
+}
+
+TEST_F(SecondRead, ThroughAReceiverToo) {
+    Connect(kWireless, kShortTimeouts);
+    firmware_->SetLateAnswers(1);
+    std::vector<uint8_t> record(8);
+    EXPECT_EQ(channel_->ReadSettings(record, 0), kSuccess);
+    EXPECT_EQ(record, std::vector<uint8_t>(kSettingsMemory.begin(), kSettingsMemory.begin() + 8));
+    EXPECT_EQ(hooked_->TimedOutReads(), 1);
+}
+
+TEST_F(SecondRead, NoAnswerWithinTwoReadsFails) {
+    Connect(kWired, kShortTimeouts);
+    device_->SetFault(Fault(vbus::FaultKind::kNoAnswer));
+    EXPECT_EQ(ReadEightSettings(*channel_), kNoAnswer);
+    EXPECT_EQ(hooked_->TimedOutReads(), 2) << "two reads, not one and not three";
+    EXPECT_EQ(Received().size(), 1u);
+}
 
 using LinkQuery = ChannelOnVirtualBus;
 

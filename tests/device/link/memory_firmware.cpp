@@ -56,6 +56,7 @@ void MemoryFirmware::OnOutputReport(uint8_t interfaceNumber, const std::vector<u
         ++seen_[report[kCommandByte]];
         if (lateAnswers_ > 0) {
             --lateAnswers_;
+            heldInterface_ = interfaceNumber;
             heldAnswers_.push_back(std::move(answer));
         } else {
             answers = std::exchange(heldAnswers_, {});
@@ -126,6 +127,17 @@ void MemoryFirmware::SetForeignEchoes(int count) {
 void MemoryFirmware::SetLateAnswers(int count) {
     std::lock_guard lock(mutex_);
     lateAnswers_ = count;
+}
+
+void MemoryFirmware::ReleaseHeldAnswers(vbus::FirmwareIo& io) {
+    std::vector<std::vector<uint8_t>> answers;
+    uint8_t interfaceNumber = 0;
+    {
+        std::lock_guard lock(mutex_);
+        answers = std::exchange(heldAnswers_, {});
+        interfaceNumber = heldInterface_;
+    }
+    for (auto& answer : answers) io.Send(interfaceNumber, std::move(answer));
 }
 
 bool MemoryFirmware::WaitForFrames(uint8_t command, int count, std::chrono::milliseconds timeout) {

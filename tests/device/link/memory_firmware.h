@@ -38,6 +38,9 @@ public:
     /// before the answer to the frame after them, as a device that answers
     /// after the host has given up would.
     void SetLateAnswers(int count);
+    /// Sends the answers held back by SetLateAnswers now. Call on the bus
+    /// thread (VirtualHidDevice::WithFirmware).
+    void ReleaseHeldAnswers(vbus::FirmwareIo& io);
 
     /// Waits up to `timeout` until `count` frames of `command` have arrived.
     bool WaitForFrames(uint8_t command, int count, std::chrono::milliseconds timeout);
@@ -55,6 +58,7 @@ private:
     int foreignEchoes_ = 0;
     int lateAnswers_ = 0;
     std::vector<std::vector<uint8_t>> heldAnswers_;
+    uint8_t heldInterface_ = 0;
 };
 
 }  // namespace tirk::link::test

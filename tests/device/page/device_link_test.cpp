@@ -2,15 +2,20 @@
 // flag, the notification listener and the tile-timer life cycle.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <set>
 #include <sstream>
 #include <thread>
 
 #include "core/log.h"
 #include "device/page/notification_listener.h"
 #include "page_fixture.h"
+#include "support/delegating_hid_backend.h"
 
 namespace tirk::page::test {
 namespace {
@@ -107,11 +112,33 @@ TEST_F(Notifications, UnpluggedDeviceEndsNoListenerByItselfButStopsPromptly) {
     EXPECT_TRUE(device.CloseNotificationInterface(false));
 }
 
+// The threads of this process, by kernel thread id.
+std::set<std::string> ThreadsOfThisProcess() {
+    std::set<std::string> ids;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        ids.insert(entry.path().filename().string());
+    return ids;
+}
+
 TEST_F(Notifications, DestroyingTheDeviceStopsItsListeners) {
+    const std::set<std::string> before = ThreadsOfThisProcess();
     auto device = std::make_unique<TestDevice>(backend_);
     ASSERT_TRUE(device->OpenNotificationInterface(PathOf(kTypeKeyboard, kRoleNotification), false));
+    std::vector<std::string> started;
+    std::ranges::set_difference(ThreadsOfThisProcess(), before, std::back_inserter(started));
+    ASSERT_FALSE(started.empty()) << "the listener runs on a thread of its own";
     Firmware("keyboard", {"notify", "1027"});  // may be queued when the device goes
+
     device.reset();
+    // Seen from outside: every thread the device started ends (the kernel
+    // lists a joined thread for a moment longer, hence the bounded wait).
+    const auto anyStartedAlive = [&] {
+        const std::set<std::string> now = ThreadsOfThisProcess();
+        return std::ranges::any_of(started,
+                                   [&](const std::string& id) { return now.contains(id); });
+    };
+    EXPECT_TRUE(WaitUntil([&] { return !anyStartedAlive(); }))
+        << "a thread the device started outlived it";
     QTest::qWait(20);  // a queued delivery to the destroyed object must be dropped
 }
 
@@ -124,53 +151,23 @@ TEST_F(Notifications, AnInterfaceThatCannotBeOpenedStartsNoListener) {
 
 // The hidraw backend with the reads of its connections counted, those that
 // met a gone device apart: shows whether a listener keeps reading.
-class ReadCountingBackend : public hid::HidBackend {
+class ReadCountingBackend : public tirk::test::DelegatingHidBackend {
 public:
     explicit ReadCountingBackend(std::shared_ptr<hid::HidBackend> inner)
-        : inner_(std::move(inner)) {}
+        : DelegatingHidBackend(std::move(inner)) {}
 
-    std::vector<std::string> ListNodes() override { return inner_->ListNodes(); }
-    bool ReadNodeInfo(const std::string& name, hid::HidNodeInfo& info, bool& gone,
-                      std::string& error) override {
-        return inner_->ReadNodeInfo(name, info, gone, error);
-    }
-    std::unique_ptr<hid::HidConnection> Open(const std::string& deviceNode, bool wantRead,
-                                             bool wantWrite, bool hasReportIds,
-                                             std::string& error) override {
-        auto connection = inner_->Open(deviceNode, wantRead, wantWrite, hasReportIds, error);
-        if (!connection) return nullptr;
-        return std::make_unique<Counted>(std::move(connection), *this);
-    }
+    int Reads() const { return m_reads.load(); }
+    int GoneReads() const { return m_goneReads.load(); }
 
-    int Reads() const { return reads_.load(); }
-    int GoneReads() const { return goneReads_.load(); }
+protected:
+    void AfterRead(hid::HidIoResult result, int /*timeoutMs*/) override {
+        ++m_reads;
+        if (result == hid::HidIoResult::Gone) ++m_goneReads;
+    }
 
 private:
-    class Counted : public hid::HidConnection {
-    public:
-        Counted(std::unique_ptr<hid::HidConnection> inner, ReadCountingBackend& counts)
-            : inner_(std::move(inner)), counts_(counts) {}
-        hid::HidIoResult Read(uint8_t* buffer, size_t capacity, size_t& received,
-                              int timeoutMs) override {
-            const hid::HidIoResult result = inner_->Read(buffer, capacity, received, timeoutMs);
-            ++counts_.reads_;
-            if (result == hid::HidIoResult::Gone) ++counts_.goneReads_;
-            return result;
-        }
-        hid::HidIoResult Write(const uint8_t* data, size_t length, size_t& written,
-                               int timeoutMs) override {
-            return inner_->Write(data, length, written, timeoutMs);
-        }
-        void Cancel() override { inner_->Cancel(); }
-
-    private:
-        std::unique_ptr<hid::HidConnection> inner_;
-        ReadCountingBackend& counts_;
-    };
-
-    std::shared_ptr<hid::HidBackend> inner_;
-    std::atomic<int> reads_{0};
-    std::atomic<int> goneReads_{0};
+    std::atomic<int> m_reads{0};
+    std::atomic<int> m_goneReads{0};
 };
 
 void IgnoreCode(uint16_t) {}

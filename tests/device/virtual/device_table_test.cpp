@@ -8,19 +8,14 @@
 #include <sstream>
 
 #include "device/udev_rules.h"
+#include "support/shipped_tables.h"
 #include "vbus_test_support.h"
 
 namespace tirk {
 namespace {
 
-const std::string kShippedTables = std::string(TIRK_RESOURCE_DIR) + "/devices.json";
-
-DeviceTables LoadShipped() {
-    DeviceTables tables;
-    std::string error;
-    EXPECT_TRUE(LoadDeviceTables(kShippedTables, &tables, &error)) << error;
-    return tables;
-}
+using test::kShippedTablesPath;
+using test::ShippedTables;
 
 TEST(DeviceTables, ShippedCandidatesAreTheElevenInterfacesInOrder) {
     struct Row {
@@ -40,7 +35,7 @@ TEST(DeviceTables, ShippedCandidatesAreTheElevenInterfacesInOrder) {
         {0x3A7D, 0x61EA, 1, 3, 3, 255, 0x000C, 0x01, -1},
         {0x0C76, 0x1630, 3, 0, 7, 0, 0x000C, 0x01, -1},
     };
-    DeviceTables tables = LoadShipped();
+    DeviceTables tables = ShippedTables();
     ASSERT_EQ(tables.candidates.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
         SCOPED_TRACE("candidate " + std::to_string(i));
@@ -64,7 +59,7 @@ TEST(DeviceTables, ShippedCandidatesAreTheElevenInterfacesInOrder) {
 }
 
 TEST(DeviceTables, ShippedFamiliesAndModelsMatchTheirCandidates) {
-    DeviceTables tables = LoadShipped();
+    DeviceTables tables = ShippedTables();
     ASSERT_EQ(tables.families.size(), 4u);
     ASSERT_EQ(tables.models.size(), 4u);
     const char* names[] = {"mouse", "keyboard", "MousePad", "HD"};
@@ -98,7 +93,7 @@ protected:
         return path;
     }
     static std::string Shipped() {
-        std::ifstream in(kShippedTables);
+        std::ifstream in(kShippedTablesPath);
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
@@ -167,12 +162,12 @@ TEST(UdevRules, PackagedRulesAreGeneratedFromTheShippedTables) {
     std::ifstream in(std::string(TIRK_RESOURCE_DIR) + "/../packaging/70-vorpaline-tirk.rules");
     std::stringstream packaged;
     packaged << in.rdbuf();
-    EXPECT_EQ(packaged.str(), MakeUdevRules(LoadShipped()))
+    EXPECT_EQ(packaged.str(), MakeUdevRules(ShippedTables()))
         << "run scripts/gen-udev-rules.sh after editing resources/devices.json";
 }
 
 TEST(UdevRules, OneUaccessRulePerProduct) {
-    std::string rules = MakeUdevRules(LoadShipped());
+    std::string rules = MakeUdevRules(ShippedTables());
     for (const char* product : {"61e4", "61e6", "61e8", "61e9", "61ea", "1630"}) {
         std::string match = std::string("ATTRS{idProduct}==\"") + product + "\"";
         size_t first = rules.find(match);

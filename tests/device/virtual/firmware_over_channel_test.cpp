@@ -56,5 +56,41 @@ TEST_F(FirmwareOverChannel, MouseSynchronisationAndSettingsWrite) {
     EXPECT_EQ(channel_->ReadSettings(beyond, 1024), link::kDeviceStatusFE);
 }
 
+// The mouse written on its cable, then switched to its receiver: the channel
+// reopened on the receiver reads back, in wireless chunks, what it wrote in
+// wired ones, because both links reach one mouse.
+class LinkSwitchOverChannel : public test::HidOnStandardBusTest {
+protected:
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(StartBus({"mouse"})); }
+};
+
+TEST_F(LinkSwitchOverChannel, WrittenOnTheCableReadOverTheReceiver) {
+    link::ChannelTimeouts timeouts;
+    timeouts.wiredMs = timeouts.wirelessMs = timeouts.wirelessQuietMs = test::kPromptlyMs;
+    CCommandChannel channel(backend_, timeouts);
+    ASSERT_NO_FATAL_FAILURE(link::test::ConnectChannel(
+        channel, CandidatePath(Candidate(kTypeMouse, kRoleCommand)), false));
+    std::array<uint8_t, 71> record{};
+    for (size_t i = 0; i < record.size(); ++i) record[i] = static_cast<uint8_t>(5 * i + 2);
+    ASSERT_EQ(channel.WriteSettings(record, 3 * 128), link::kSuccess);
+
+    std::string error;
+    ASSERT_TRUE(bus_->UseWireless("mouse", &error)) << error;
+    EXPECT_TRUE(CandidatePath(Candidate(kTypeMouse, kRoleCommand)).empty()) << "cable gone";
+    ASSERT_NO_FATAL_FAILURE(link::test::ConnectChannel(
+        channel, CandidatePath(Candidate(kTypeMouseReceiver, kRoleCommand)), true));
+    std::array<uint8_t, 71> readBack{};
+    ASSERT_EQ(channel.ReadSettings(readBack, 3 * 128), link::kSuccess);
+    EXPECT_EQ(readBack, record);
+
+    std::vector<ReceivedReport> overCable = bus_->Find("mouse")->Received();
+    std::vector<ReceivedReport> overReceiver = bus_->Find("mouse-receiver")->Received();
+    ASSERT_EQ(overCable.size(), 2u) << "56 + 15 bytes";
+    ASSERT_EQ(overReceiver.size(), 3u) << "24 + 24 + 23 bytes";
+    for (const ReceivedReport& frame : overCable) EXPECT_LE(frame.bytes[4], 56);
+    for (const ReceivedReport& frame : overReceiver) EXPECT_LE(frame.bytes[4], 24);
+    EXPECT_EQ(overCable[0].bytes[4], 56);
+}
+
 }  // namespace
 }  // namespace tirk::vbus

@@ -10,89 +10,21 @@
 #include "device/virtual/command_firmware.h"
 #include "device/virtual/headset_firmware.h"
 #include "device/virtual/standard_devices.h"
-#include "standard_bus_fixture.h"
+#include "firmware_fixture.h"
 
 namespace tirk::vbus {
 namespace {
 
+using test::Answer;
+using test::Bytes;
 using test::CommandFrame;
+using test::Exchange;
+using test::FirmwareTest;
 using test::NodeClient;
 using test::Pattern;
+using test::Range;
+using test::ReadRequest;
 using test::Sealed;
-using Bytes = std::vector<uint8_t>;
-
-// A request of `length` bytes to read: the data part is zero.
-Bytes ReadRequest(uint8_t command, size_t length, uint16_t offset) {
-    return CommandFrame(command, Bytes(length, 0), offset);
-}
-
-// The answer the device must give: header echoed, status, data, checksum.
-// `length` defaults to the data's size.
-Bytes Answer(uint8_t command, Bytes data, uint16_t offset = 0, uint8_t status = 0,
-             int length = -1) {
-    Bytes frame = CommandFrame(command, data, offset);
-    if (length >= 0) frame[4] = static_cast<uint8_t>(length);
-    frame[7] = status;
-    return Sealed(frame);
-}
-
-Bytes Range(const Bytes& bytes, size_t from, size_t count) {
-    return Bytes(bytes.begin() + from, bytes.begin() + from + count);
-}
-
-struct Exchange {
-    std::string what;
-    Bytes request;
-    Bytes answer;
-};
-
-class FirmwareTest : public test::StandardBusTest {
-protected:
-    // A connection to the node of the device's command interface (its last).
-    std::unique_ptr<NodeClient> Connect(const std::string& name) {
-        std::vector<std::string> nodes = Device(name).NodeNames();
-        auto client = std::make_unique<NodeClient>(root_.path() + "/dev/" + nodes.back());
-        EXPECT_TRUE(client->ok()) << name;
-        return client;
-    }
-
-    // Sends every request and compares each answer with the expected bytes.
-    void ExpectExchanges(const std::string& name, const std::vector<Exchange>& exchanges) {
-        auto client = Connect(name);
-        for (const Exchange& e : exchanges) {
-            SCOPED_TRACE(name + ": " + e.what);
-            ASSERT_TRUE(client->Write(e.request));
-            EXPECT_EQ(client->Read(), e.answer);
-        }
-    }
-
-    // The answer to one request (empty when none came).
-    Bytes Ask(NodeClient& client, const Bytes& request) {
-        EXPECT_TRUE(client.Write(request));
-        return client.Read().value_or(Bytes{});
-    }
-
-    // Runs `task` on the bus thread with the device's family firmware.
-    template <typename Firmware = CommandFirmware>
-    void With(const std::string& name,
-              const std::type_identity_t<std::function<void(Firmware&, FirmwareIo&)>>& task) {
-        Device(name).WithFirmware([&](VirtualFirmware& firmware, FirmwareIo& io) {
-            auto* family = dynamic_cast<Firmware*>(&firmware);
-            ASSERT_NE(family, nullptr) << name << " runs no family firmware";
-            task(*family, io);
-        });
-    }
-
-    Bytes Memory(const std::string& name, MemoryRegion region) {
-        Bytes copy;
-        With(name, [&](CommandFirmware& f, FirmwareIo&) { copy = f.Memory(region); });
-        return copy;
-    }
-
-    test::ToolResult Vdev(const std::string& arguments) {
-        return test::RunVdev("--root " + root_.path() + " " + arguments);
-    }
-};
 
 // The information block as a host reads it in one frame, per device.
 TEST_F(FirmwareTest, DeviceInformationBlockPerDevice) {
@@ -145,7 +77,8 @@ TEST_F(FirmwareTest, MouseAnswersEveryOperation) {
              Answer(0x07, Range(factoryKeys, 0, 24))},
             {"key table, second chunk", ReadRequest(0x07, 9, 24),
              Answer(0x07, Range(factoryKeys, 24, 9), 24)},
-            {"status", ReadRequest(0x1A, 6, 0), Answer(0x1A, {100, 0, 0, 0, 0, 0})},
+            // 80 % and charging: a wireless mouse on its cable.
+            {"status", ReadRequest(0x1A, 6, 0), Answer(0x1A, {80, 1, 0, 0, 0, 0})},
             {"light index table", ReadRequest(0x1B, 11, 0), Answer(0x1B, Bytes(11, 0))},
             {"online", CommandFrame(0xAA), Answer(0xAA, {0xFF}, 0, 0, 0)},
             {"resume lighting", CommandFrame(0x1C), Answer(0x1C, {})},
@@ -329,8 +262,9 @@ TEST_F(FirmwareTest, ReceiverAnswersAAWhileItsDeviceIsAway) {
     ExpectExchanges("mouse-receiver",
                     {
                         {"online", CommandFrame(0xAA), Answer(0xAA, {0xFF}, 0, 0, 0)},
-                        {"status: on battery, wireless", ReadRequest(0x1A, 6, 0),
-                         Answer(0x1A, {80, 2, 0, 1, 0, 0})},
+                        // The mouse's cable is plugged too, so it charges.
+                        {"status: charging, wireless mark", ReadRequest(0x1A, 6, 0),
+                         Answer(0x1A, {80, 1, 0, 1, 0, 0})},
                     });
     result = Vdev("link mouse off");
     EXPECT_NE(result.exitCode, 0);

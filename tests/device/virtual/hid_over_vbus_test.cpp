@@ -22,6 +22,23 @@ protected:
     bool OpenReadWrite(CHidInterface& hid, const std::string& path) {
         return hid.Open(path, true, true, true, false);
     }
+
+    // Finds `c`'s path, opens it and compares attributes and capabilities.
+    void ExpectFoundWithItsUsage(const DeviceCandidate& c) {
+        std::string path = CandidatePath(c);
+        ASSERT_FALSE(path.empty());
+        CHidInterface hid(backend_);
+        ASSERT_TRUE(hid.Open(path, true, false, true, false)) << hid.LastError();
+        EXPECT_EQ(hid.VendorId(), c.vendorId);
+        EXPECT_EQ(hid.ProductId(), c.productId);
+        EXPECT_EQ(hid.UsagePage(), c.usagePage);
+        EXPECT_EQ(hid.Usage(), c.usage);
+        EXPECT_EQ(hid.Version(), 0x0100);
+        if (c.secondaryCode == kRoleCommand) {
+            EXPECT_EQ(hid.InputReportByteLength(), 64u);
+            EXPECT_EQ(hid.OutputReportByteLength(), 64u);
+        }
+    }
 };
 
 TEST_F(HidOverVirtualBus, EnumerationGivesOnePathPerCollection) {
@@ -40,20 +57,26 @@ TEST_F(HidOverVirtualBus, EnumerationGivesOnePathPerCollection) {
 TEST_F(HidOverVirtualBus, EveryCandidateIsFoundWithItsUsage) {
     for (size_t i = 0; i < tables_.candidates.size(); ++i) {
         SCOPED_TRACE("candidate " + std::to_string(i));
-        const DeviceCandidate& c = tables_.candidates[i];
-        std::string path = PathOf(i);
-        ASSERT_FALSE(path.empty());
-        CHidInterface hid(backend_);
-        ASSERT_TRUE(hid.Open(path, true, false, true, false)) << hid.LastError();
-        EXPECT_EQ(hid.VendorId(), c.vendorId);
-        EXPECT_EQ(hid.ProductId(), c.productId);
-        EXPECT_EQ(hid.UsagePage(), c.usagePage);
-        EXPECT_EQ(hid.Usage(), c.usage);
-        EXPECT_EQ(hid.Version(), 0x0100);
-        if (c.secondaryCode == kRoleCommand) {
-            EXPECT_EQ(hid.InputReportByteLength(), 64u);
-            EXPECT_EQ(hid.OutputReportByteLength(), 64u);
-        }
+        ExpectFoundWithItsUsage(tables_.candidates[i]);
+    }
+}
+
+// A compatible product a user added to the table, plugged as a device shaped
+// like the standard mouse, is found exactly as the shipped candidates are.
+TEST_F(HidOverVirtualBus, UserAddedCandidateIsFoundLikeAShippedOne) {
+    const char* added = R"({ "candidates": [
+        { "vendor": "0x3A7D", "product": "0x61F0", "interface": 1, "collection": 4, "type": 2,
+          "secondary": 0, "usagePage": "0xFF1C", "usage": "0x92", "partner": null },
+        { "vendor": "0x3A7D", "product": "0x61F0", "interface": 1, "collection": 3, "type": 2,
+          "secondary": 255, "usagePage": "0x000C", "usage": "0x01", "partner": null } ] })";
+    std::string error;
+    ASSERT_TRUE(AddUserCandidates(added, "user.json", &tables_, &error)) << error;
+    const size_t base = tables_.candidates.size() - 2;
+    EXPECT_TRUE(PathOf(base).empty()) << "not plugged yet";
+    ASSERT_NE(bus_->PlugAs("mouse2", "mouse", 0x3A7D, 0x61F0, &error), nullptr) << error;
+    for (size_t i = base; i < tables_.candidates.size(); ++i) {
+        SCOPED_TRACE("added candidate " + std::to_string(i - base));
+        ExpectFoundWithItsUsage(tables_.candidates[i]);
     }
 }
 

@@ -111,9 +111,10 @@ struct ToolResult {
     std::string output;  ///< stdout and stderr together
 };
 
-/// Runs the built tirk-vdev with `arguments` (already shell-quoted).
-inline ToolResult RunVdev(const std::string& arguments) {
-    std::string command = std::string(TIRK_BIN_DIR) + "/tirk-vdev " + arguments + " 2>&1";
+/// Runs the built tool `tool` (a program of the build's bin folder) with
+/// `arguments` (already shell-quoted).
+inline ToolResult RunTool(const std::string& tool, const std::string& arguments) {
+    std::string command = std::string(TIRK_BIN_DIR) + "/" + tool + " " + arguments + " 2>&1";
     ToolResult result;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
@@ -123,6 +124,11 @@ inline ToolResult RunVdev(const std::string& arguments) {
     int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+/// Runs the built tirk-vdev with `arguments` (already shell-quoted).
+inline ToolResult RunVdev(const std::string& arguments) {
+    return RunTool("tirk-vdev", arguments);
 }
 
 /// What a report descriptor says about one top-level collection.

@@ -1,6 +1,7 @@
 // The virtual HID bus as the hidraw backend and the tests see it: the files,
 // the node sockets, the echo firmware, recording, faults and unplugging.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "device/virtual/standard_devices.h"
 #include "device/virtual/virtual_hid_bus.h"
 #include "standard_bus_fixture.h"
+#include "support/shipped_tables.h"
 #include "vbus_test_support.h"
 
 namespace tirk::vbus {
@@ -22,20 +24,13 @@ namespace {
 namespace fs = std::filesystem;
 using test::CommandFrame;
 using test::NodeClient;
+using tirk::test::ShippedTables;
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-DeviceTables ShippedTables() {
-    DeviceTables tables;
-    std::string error;
-    EXPECT_TRUE(LoadDeviceTables(std::string(TIRK_RESOURCE_DIR) + "/devices.json", &tables, &error))
-        << error;
-    return tables;
 }
 
 // A bus with every standard device, all plugged. The bus mechanics are shown
@@ -227,6 +222,59 @@ TEST_F(VirtualBus, UnplugGivesABlockedReaderEndOfFileAndRemovesTheFiles) {
     EXPECT_FALSE(fs::exists(root_.path() + "/sys/devices/vusb/usb1/1-1"));
     EXPECT_FALSE(bus_->Unplug("keyboard", &error));
     EXPECT_NE(error.find("not plugged"), std::string::npos);
+}
+
+// One change of a watched folder: which folder ("class" or "dev"), what and
+// which entry, e.g. {"class", IN_MOVED_TO, "hidraw3"}.
+struct FolderEvent {
+    std::string folder;
+    uint32_t mask;
+    std::string name;
+    bool operator==(const FolderEvent&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const FolderEvent& e) {
+    return out << e.folder << " " << std::hex << e.mask << std::dec << " " << e.name;
+}
+
+// Whoever watches the class folder (discovery does, with inotify) sees each
+// node come and go in one step: a whole entry renamed in after its node
+// socket exists, and renamed out before the socket goes.
+TEST_F(VirtualBus, ClassFolderChangesInOneStepAroundTheNode) {
+    int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    constexpr uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM;
+    int classWatch = inotify_add_watch(fd, (root_.path() + "/sys/class/hidraw").c_str(), kChanges);
+    int devWatch = inotify_add_watch(fd, (root_.path() + "/dev").c_str(), kChanges);
+    ASSERT_TRUE(classWatch >= 0 && devWatch >= 0);
+    auto Drain = [&] {
+        std::vector<FolderEvent> events;
+        alignas(inotify_event) char buffer[4096];
+        ssize_t n;
+        while ((n = read(fd, buffer, sizeof buffer)) > 0)
+            for (char* at = buffer; at < buffer + n;) {
+                auto* e = reinterpret_cast<inotify_event*>(at);
+                events.push_back({e->wd == classWatch ? "class" : "dev", e->mask, e->name});
+                at += sizeof(inotify_event) + e->len;
+            }
+        return events;
+    };
+    std::vector<std::string> nodes = Device("keyboard").NodeNames();
+    ASSERT_EQ(nodes.size(), 2u);
+    std::string error;
+    ASSERT_TRUE(bus_->Unplug("keyboard", &error)) << error;
+    std::vector<FolderEvent> expected = {{"class", IN_MOVED_FROM | IN_ISDIR, nodes[0]},
+                                         {"dev", IN_DELETE, nodes[0]},
+                                         {"class", IN_MOVED_FROM | IN_ISDIR, nodes[1]},
+                                         {"dev", IN_DELETE, nodes[1]}};
+    EXPECT_EQ(Drain(), expected);
+    ASSERT_TRUE(bus_->Plug("keyboard", &error)) << error;
+    expected = {{"dev", IN_CREATE, nodes[0]},
+                {"dev", IN_CREATE, nodes[1]},
+                {"class", IN_MOVED_TO | IN_ISDIR, nodes[0]},
+                {"class", IN_MOVED_TO | IN_ISDIR, nodes[1]}};
+    EXPECT_EQ(Drain(), expected);
+    close(fd);
 }
 
 TEST_F(VirtualBus, InputReportsReachOnlyTheirInterface) {
