@@ -340,7 +340,6 @@ void DeviceDiscovery::SwitchLink(int index) {
     channel.SetLinkType(toReceiver ? 2 : 1);
     device->SetInterfacePath(path);
     ShowLink(*device);
-    device->StopTileTimers();
     if (toReceiver) return FinishSwitchToReceiver(*set);
     device->StartFirstSync();
     if (m_hooks.closeSatellites) m_hooks.closeSatellites();

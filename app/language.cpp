@@ -105,6 +105,9 @@ void LanguageController::SaveLanguageId(int id) {
         log::FileFault(m_settingsPath, loaded.error + " (the language is not saved)");
         return;
     }
+    // Every start applies the saved language; writing the same value again
+    // would cost a synced write (tens of milliseconds) for nothing.
+    if (store.Get(kLanguageSetting) == std::to_string(id)) return;
     store.Set(kLanguageSetting, std::to_string(id));
     FileResult saved = store.Save();
     if (saved)

@@ -49,10 +49,10 @@ public:
     ScanEventsToWindow(tirk::TaskGatePtr gate, CMainWnd* window)
         : m_gate(std::move(gate)), m_window(window) {}
     void OnCandidateArrived(int index, const std::string& path) override {
-        m_gate->Send([this, index, path] { m_window->Discovery()->OnCandidateArrived(index, path); });
+        m_gate->Send([w = m_window, index, path] { w->Discovery()->OnCandidateArrived(index, path); });
     }
     void OnCandidateRemoved(int index) override {
-        m_gate->Send([this, index] { m_window->Discovery()->OnCandidateRemoved(index); });
+        m_gate->Send([w = m_window, index] { w->Discovery()->OnCandidateRemoved(index); });
     }
     void OnFirstScanDone() override { m_gate->Post([w = m_window] { w->OnFirstScanDone(); }); }
 
@@ -109,12 +109,14 @@ void CMainWnd::InitWindow() {
 void CMainWnd::OnWindowInit() {
     ipc_->AnnounceLightOwner(1, 1);
     secondary_->ApplySavedLanguage();
+    tirk::log::Line("start-up: language applied");
     tirk::DeviceDiscovery::WindowHooks hooks;
     hooks.bringToFront = [this] { OnInstanceMessage(0, 0); };
     hooks.closeSatellites = [this] { CloseSatelliteWindows(); };
     hooks.selectionChanging = [this](CTelvorinFamilyDevice& leaving) { FlushProfileSwitch(leaving); };
     discovery_ = std::make_unique<tirk::DeviceDiscovery>(tables_, *this, std::move(hooks));
     discovery_->BuildInAdvance();
+    tirk::log::Line("start-up: mouse and keyboard pages built");
     // The saved language, the family pages and the audio companion come with
     // their own parts; the window frame needs none of them.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -132,8 +134,10 @@ void CMainWnd::StartWorkers() {
     scanner_ = std::make_shared<tirk::DeviceScanner>(tables_.candidates,
                                                      std::make_unique<CHidInterface>());
     discovery_->SetScanner(scanner_);
-    scan_events_ = std::make_unique<ScanEventsToWindow>(gate_, this);
-    slots_.Start(kScanSlot, [scanner = scanner_, events = scan_events_.get(),
+    // The worker holds the events too: a worker that outlives its stop bound
+    // (it is then detached) still finds them, and the closed gate drops its calls.
+    scan_events_ = std::make_shared<ScanEventsToWindow>(gate_, this);
+    slots_.Start(kScanSlot, [scanner = scanner_, events = scan_events_,
                              wait = before_first_scan_](tirk::StopEvent& stop) {
         if (wait) wait();
         // Made once the bus is up: the virtual bus's class folder exists only then.

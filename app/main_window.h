@@ -159,7 +159,7 @@ private:
     std::unique_ptr<tirk::IProfileTimer> profile_timer_;
     std::unique_ptr<tirk::IProfileMessages> profile_messages_;
     std::unique_ptr<tirk::CProfileCommands> profile_commands_;
-    std::unique_ptr<tirk::DeviceScanEvents> scan_events_;  // the scan worker's, sent to this window
+    std::shared_ptr<tirk::DeviceScanEvents> scan_events_;  // shared with the scan worker
     tirk::WorkerSlots slots_;
     bool workers_stopped_ = false;
 

@@ -28,7 +28,7 @@ int Clamp(int value, int min, int max) {
 }
 
 // Lays `items` out in a row (vertical == false) or a column inside `area`,
-// DuiLib rules: fixed lengths first, the rest shared equally by the others.
+// Our layout rule: fixed lengths first, the rest shared equally by the others.
 // Returns the length the children need along the main axis.
 int LayoutLine(const std::vector<CControlUI*>& items, const QRect& area, int childPadding,
                bool vertical, const CControlUI& owner) {

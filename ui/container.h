@@ -1,5 +1,5 @@
 // Containers: the plain container (children fill it, or float at their
-// "pos"), the vertical and horizontal layouts (DuiLib rules: fixed sizes
+// "pos"), the vertical and horizontal layouts (fixed sizes
 // first, the rest shared equally, paddings outside each child, inset inside
 // the container, optional scroll bar) and the tab layout (one child shown).
 #pragma once

@@ -1,5 +1,5 @@
 // CControlUI: the base of every control of the UI layer. A control is a Qt
-// widget that carries the DuiLib-style state the pages work with (name, text
+// widget that carries the state the pages work with (name, text
 // or text key, colours, image strings, user data, layout sizes at 96 DPI) and
 // sends notifications to its window's paint manager.
 #pragma once
@@ -56,7 +56,7 @@ public:
 
     // --- visibility and state ----------------------------------------------
     /// The control's own flag (a visible control inside a hidden parent is
-    /// still "visible" here, as in DuiLib).
+    /// still "visible" here, as the pages expect).
     bool IsVisible() const;
     /// Shows or hides the control and re-lays out its parent container.
     void SetVisible(bool visible = true);
@@ -178,7 +178,8 @@ protected:
     /// Timer hook; the default sends "timer" with wParam = id.
     virtual void OnTimer(int id);
 
-    /// Painting in DuiLib order; subclasses override the steps they change.
+    /// Painting in fixed steps (the Paint* hooks below); subclasses override
+    /// the steps they change.
     virtual void DoPaint(QPainter& painter);
     virtual void PaintBkColor(QPainter& painter);
     virtual void PaintBkImage(QPainter& painter);

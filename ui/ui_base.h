@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-/// A rectangle in pixels, DuiLib style: right and bottom are exclusive edges.
+/// A rectangle in pixels; right and bottom are exclusive edges.
 /// In layout attributes ("pos", "padding", "inset") it is read as "l,t,r,b".
 struct TRectUI {
     int left = 0;

@@ -109,7 +109,7 @@ struct ImageCase {
     const char* error;        // part of the message when not
 };
 
-TEST(ImageStringTest, ParsesTheDuiLibForms) {
+TEST(ImageStringTest, ParsesTheSkinForms) {
     const ImageCase cases[] = {
         {"bk.png", true, {"bk.png", {}, {}, {}, 255}, ""},
         {"  skin/bk.png ", true, {"skin/bk.png", {}, {}, {}, 255}, ""},
