@@ -91,6 +91,7 @@ void LanguageController::SetFontFace(const std::string& face) {
     m_fontFace = ResolveFontFace(face, m_list.fontFallback, m_installed);
     log::Printf("font %s -> %s", face.c_str(), m_fontFace.c_str());
     CResourceManager* resources = CResourceManager::GetInstance();
+    CFontBatchUI batch;  // the windows re-measure once, not once per font
     resources->RemoveAllFonts();
     for (const FontTableEntry& font : LanguageFontTable())
         resources->AddFont(font.id, m_fontFace, font.size, font.bold, font.underline, false);

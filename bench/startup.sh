@@ -35,15 +35,18 @@ measure() {
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-: > "$work/tirk"; : > "$work/qt"
+: > "$work/tirk"; : > "$work/qt"; : > "$work/qt_text"
 for _ in $(seq 1 "$runs"); do
   measure "Minimal Qt" "$bin/tirk-bench-minimal-qt" >> "$work/qt"
+  measure "Minimal Qt" "$bin/tirk-bench-minimal-qt" --text >> "$work/qt_text"
   measure "Vorpaline TIRK" "$bin/tirk" --emulate >> "$work/tirk"
 done
-qt_ms=$(cut -d' ' -f1 "$work/qt" | median); qt_rss=$(cut -d' ' -f2 "$work/qt" | median)
-t_ms=$(cut -d' ' -f1 "$work/tirk" | median); t_rss=$(cut -d' ' -f2 "$work/tirk" | median)
-ratio=$(awk -v a="$t_ms" -v b="$qt_ms" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-printf '%-22s %10s %10s\n' program "start ms" "RSS MB"
-printf '%-22s %10s %10.1f\n' "minimal Qt Widgets" "$qt_ms" "$(awk -v k="$qt_rss" 'BEGIN{print k/1024}')"
-printf '%-22s %10s %10.1f\n' "tirk --emulate" "$t_ms" "$(awk -v k="$t_rss" 'BEGIN{print k/1024}')"
-echo "start-time ratio: $ratio (target <= 1.3); tirk RSS target < 60 MB (medians of $runs runs)"
+ms() { cut -d' ' -f1 "$work/$1" | median; }
+mb() { cut -d' ' -f2 "$work/$1" | median | awk '{print $1 / 1024}'; }
+ratio() { awk -v a="$(ms tirk)" -v b="$(ms "$1")" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+printf '%-30s %10s %10s\n' program "start ms" "RSS MB"
+printf '%-30s %10s %10.1f\n' "minimal Qt Widgets" "$(ms qt)" "$(mb qt)"
+printf '%-30s %10s %10.1f\n' "minimal Qt Widgets with text" "$(ms qt_text)" "$(mb qt_text)"
+printf '%-30s %10s %10.1f\n' "tirk --emulate" "$(ms tirk)" "$(mb tirk)"
+echo "start-time ratio: $(ratio qt) to the empty window, $(ratio qt_text) to the one with text" \
+  "(target <= 1.3); tirk RSS target < 60 MB (medians of $runs runs)"

@@ -1,5 +1,7 @@
 #include "core/file_read.h"
 
+#include "core/unique_fd.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,20 +31,6 @@ FileRead TooLarge(const std::string& path, size_t maxBytes) {
                    "larger than " + std::to_string(maxBytes) + " bytes; not read");
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 int OpenForReading(const std::string& path) {
     // Non-blocking so that a pipe put in a file's place cannot hang the open;
     // the type check below refuses it. Regular files ignore the flag.
@@ -56,7 +44,7 @@ int OpenForReading(const std::string& path) {
 }  // namespace
 
 FileRead ReadFile(const std::string& path, size_t maxBytes) {
-    const Descriptor fd(OpenForReading(path));
+    const UniqueFd fd(OpenForReading(path));
     if (fd.Get() < 0) {
         // ENOTDIR: a file where a folder on the way belongs, so nothing can be here.
         const bool missing = errno == ENOENT || errno == ENOTDIR;

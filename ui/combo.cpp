@@ -105,6 +105,11 @@ void CComboUI::OnDpiOrFontChanged() {
 // The box and its drop-down in the skin's dark colours (the platform's light
 // style would glare on the dark pages); lengths follow the window's DPI.
 void CComboUI::ApplySkinStyle() {
+    // A style sheet is parsed and the box re-polished on every set: only a
+    // new scale makes a new one.
+    const int scale = Scale(100);
+    if (scale == m_styledScale) return;
+    m_styledScale = scale;
     auto px = [this](int value) { return QString::number(Scale(value)) + "px"; };
     const QString arrow =
         QString::fromStdString(CPaintManagerUI::ResolveResourceFile("common/combo_arrow.png"));

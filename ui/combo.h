@@ -59,6 +59,8 @@ private:
     void OnUserPick(int index);
 
     QComboBox* m_box = nullptr;
+
+    int m_styledScale = 0;  // Scale(100) the style sheet was made for
     std::vector<CListLabelElementUI*> m_items;
     int m_curSel = -1;
     int m_pendingSel = -1;

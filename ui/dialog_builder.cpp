@@ -94,6 +94,7 @@ private:
 
     CControlUI* ParseWindow() {
         if (!ReadWindowAttributes()) return nullptr;
+        CFontBatchUI fonts;  // the window's fonts re-measure the open windows once
         std::unique_ptr<CControlUI> root;
         while (m_reader.readNextStartElement()) {
             if (IsElement("Font")) {

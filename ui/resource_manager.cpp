@@ -145,5 +145,20 @@ void CResourceManager::UnregisterKeyedControl(CControlUI* control) {
 }
 
 void CResourceManager::NotifyFontsChanged() {
+    if (m_fontBatchDepth > 0) {
+        m_fontsChangedInBatch = true;
+        return;
+    }
     for (CPaintManagerUI* manager : CPaintManagerUI::GetAllManagers()) manager->ResetDPIAssets();
+}
+
+void CResourceManager::BeginFontBatch() {
+    ++m_fontBatchDepth;
+}
+
+void CResourceManager::EndFontBatch() {
+    if (m_fontBatchDepth == 0 || --m_fontBatchDepth > 0) return;
+    if (!m_fontsChangedInBatch) return;
+    m_fontsChangedInBatch = false;
+    NotifyFontsChanged();
 }

@@ -59,6 +59,12 @@ public:
     /// The font for `id` (the default font when id is unknown).
     const TFontInfoUI& GetFont(int id) const;
     bool HasFont(int id) const { return m_fonts.count(id) != 0; }
+    /// While a batch is open, font changes are collected and the windows
+    /// re-measure their controls once, when the outermost batch closes (a
+    /// font table of a dozen entries would otherwise re-measure every control
+    /// a dozen times). Prefer CFontBatchUI.
+    void BeginFontBatch();
+    void EndFontBatch();
     /// Registers a font file with the application (e.g. the program's
     /// private fonts). Returns false when the file is missing or not a font.
     bool AddFontFile(const std::string& path);
@@ -78,7 +84,18 @@ private:
     std::string m_languageFile;
     IQueryControlTextUI* m_query = nullptr;
     std::map<int, TFontInfoUI> m_fonts;
+    int m_fontBatchDepth = 0;
+    bool m_fontsChangedInBatch = false;
     TFontInfoUI m_defaultFont;
     std::set<int> m_fontFileIds;
     std::set<CControlUI*> m_keyed;
+};
+
+/// Opens a font batch of the resource manager for its lifetime.
+class CFontBatchUI {
+public:
+    CFontBatchUI() { CResourceManager::GetInstance()->BeginFontBatch(); }
+    ~CFontBatchUI() { CResourceManager::GetInstance()->EndFontBatch(); }
+    CFontBatchUI(const CFontBatchUI&) = delete;
+    CFontBatchUI& operator=(const CFontBatchUI&) = delete;
 };

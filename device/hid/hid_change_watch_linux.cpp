@@ -14,23 +14,10 @@
 #include <cstring>
 
 #include "core/log.h"
+#include "core/unique_fd.h"
 
 namespace tirk::hid {
 namespace {
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
-    ~UniqueFd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // What a source of change events must do: give a descriptor to poll and
 // consume what became readable on it.

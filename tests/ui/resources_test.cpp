@@ -6,6 +6,8 @@
 #include <QPainter>
 
 #include "tests/ui/ui_test_support.h"
+#include "ui/container.h"
+#include "ui/resource_manager.h"
 
 namespace tirk::ui::test {
 namespace {
@@ -90,6 +92,45 @@ TEST_F(ResourcesTest, FontsByIdWithTheDefaultForUnknownIds) {
     resources->RemoveAllFonts();
     EXPECT_FALSE(resources->HasFont(5));
     EXPECT_EQ(resources->GetFont(5).face, "Sans");
+}
+
+// Counts how often its window re-measures it.
+class MeasureCounter : public CControlUI {
+public:
+    void OnDpiOrFontChanged() override {
+        ++count;
+        CControlUI::OnDpiOrFontChanged();
+    }
+    int count = 0;
+};
+
+TEST_F(ResourcesTest, AFontBatchReMeasuresTheWindowsOnce) {
+    RecordingWindow window("main.xml");
+    ASSERT_TRUE(window.Create(nullptr, "fonts"));
+    auto* counter = new MeasureCounter;
+    ASSERT_TRUE(dynamic_cast<CContainerUI*>(window.GetRoot())->Add(counter));
+    CResourceManager* resources = CResourceManager::GetInstance();
+    auto replaceTable = [resources] {
+        resources->RemoveAllFonts();
+        for (int id = 0; id < 5; ++id) resources->AddFont(id, "Sans", 12 + id, false, false, false);
+        resources->SetDefaultFont("Sans", 14, false, false, false);
+    };
+    counter->count = 0;
+    replaceTable();
+    EXPECT_EQ(counter->count, 7) << "every change re-measures outside a batch";
+    counter->count = 0;
+    {
+        CFontBatchUI outer;
+        {
+            CFontBatchUI inner;
+            replaceTable();
+        }
+        EXPECT_EQ(counter->count, 0) << "nothing before the outermost batch closes";
+    }
+    EXPECT_EQ(counter->count, 1);
+    counter->count = 0;
+    { CFontBatchUI unchanged; }
+    EXPECT_EQ(counter->count, 0) << "a batch without changes re-measures nothing";
 }
 
 TEST_F(ResourcesTest, FontFilesMustExistAndBeFonts) {
