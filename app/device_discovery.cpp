@@ -328,12 +328,17 @@ void DeviceDiscovery::SwitchLink(int index) {
     bool opened = false;
     {
         std::lock_guard lock(channel.ExchangeLock());
-        channel.SetOpen(false);
         CHidInterface& from = toReceiver ? channel.WiredInterface() : channel.WirelessInterface();
         CHidInterface& to = toReceiver ? channel.WirelessInterface() : channel.WiredInterface();
-        from.Close();
-        opened = to.Open(path, true, true, true, false);
+        // A cable pulled again before its arrival or removal is handled has no
+        // usable path: the receiver link, still there, is kept. A cable that
+        // left is let go even when the receiver cannot be opened.
+        opened = !path.empty() && to.Open(path, true, true, true, false);
         if (!opened) log::Printf("%s: %s", path.c_str(), to.LastError().c_str());
+        if (opened || toReceiver) {
+            channel.SetOpen(false);
+            from.Close();
+        }
     }
     if (!opened) return;
     channel.SetOpen(true);

@@ -18,11 +18,12 @@ public:
     /// Posts to `window` (not owned) until Close.
     explicit TaskGate(WindowImplBase* window) : m_window(window) {}
 
-    /// Queues `task` on the window's UI thread; dropped once closed. Any thread.
+    /// Queues `task` on the window's UI thread; dropped once closed, even when
+    /// it was queued before. Any thread.
     void Post(std::function<void()> task);
     /// Runs `task` on the UI thread and waits until it has run, as a sent
     /// window message does. Returns false, without waiting any longer, when
-    /// the gate is or gets closed first (the task then may not run). Never
+    /// the gate is or gets closed first (the task then does not run). Never
     /// call it on the UI thread.
     bool Send(std::function<void()> task);
     /// Stops posting and releases every Send that waits; call before the
@@ -30,6 +31,8 @@ public:
     void Close();
 
 private:
+    bool IsOpen();
+
     std::mutex m_mutex;
     std::condition_variable m_done;
     WindowImplBase* m_window;

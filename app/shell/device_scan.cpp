@@ -75,8 +75,9 @@ int DeviceScanner::FirstFreeEntry(const DeviceCandidate& match) const {
 // Opens `path` for reading and looks for the first table entry that all six
 // identity values match (vendor and product from the opened interface, usage
 // page and usage from its top-level collection). Returns the free list entry
-// for it, or -1.
-int DeviceScanner::MatchOpenedInterface(const std::string& path, bool& retry) {
+// for it, or -1, and in `signature` the identity of the node it opened.
+int DeviceScanner::MatchOpenedInterface(const std::string& path, bool& retry,
+                                        std::string& signature) {
     if (!m_hid->Open(path, true, false, true, false)) {
         log::Printf("%s cannot be opened now, tried again on the next pass: %s", path.c_str(),
                     m_hid->LastError().c_str());
@@ -93,6 +94,7 @@ int DeviceScanner::MatchOpenedInterface(const std::string& path, bool& retry) {
             break;
         }
     }
+    signature = NodeSignature(path);
     m_hid->Close();
     return entry;
 }
@@ -113,10 +115,11 @@ bool DeviceScanner::EnumerateArrivals(std::vector<Found>& found, bool& retry) {
                 free_for_it |= !e.connected && e.path.empty() && SameFourValues(e.candidate, id);
         }
         if (!free_for_it) continue;
-        const int entry = MatchOpenedInterface(path, retry);
+        std::string signature;
+        const int entry = MatchOpenedInterface(path, retry, signature);
         const bool taken = std::any_of(found.begin(), found.end(),
                                        [entry](const Found& f) { return f.index == entry; });
-        if (entry >= 0 && !taken) found.push_back({entry, path});
+        if (entry >= 0 && !taken) found.push_back({entry, path, std::move(signature)});
     }
     m_hid->FreePaths();
     return true;
@@ -155,7 +158,9 @@ bool DeviceScanner::ScanOnce(DeviceScanEvents& events) {
                 m_entries[f.index].connected = true;
                 m_entries[f.index].path = f.path;
             }
-            m_signatures[f.index] = NodeSignature(f.path);
+            // The node as matched: reports wait for the application, and a
+            // node name taken over meanwhile by another device must show as gone.
+            m_signatures[f.index] = f.signature;
             events.OnCandidateArrived(f.index, f.path);
         }
         if (complete && !m_firstDone) {

@@ -86,10 +86,11 @@ private:
     struct Found {
         int index;
         std::string path;
+        std::string signature;  // the matched node's identity, taken while it was open
     };
     bool HasFreeEntry() const;
     bool EnumerateArrivals(std::vector<Found>& found, bool& retry);
-    int MatchOpenedInterface(const std::string& path, bool& retry);
+    int MatchOpenedInterface(const std::string& path, bool& retry, std::string& signature);
     int FirstFreeEntry(const DeviceCandidate& match) const;
     void CheckRemovals(DeviceScanEvents& events);
 

@@ -186,10 +186,36 @@ TEST_F(DiscoveryTest, TheMouseMovesToItsReceiverAndBackKeepingOneTile) {
     for (const vbus::ReceivedReport& report : receiver->Received())
         if (report.bytes.size() >= 5 && report.bytes[3] == 0x05) lengths.push_back(report.bytes[4]);
     EXPECT_EQ(lengths, (std::vector<int>{24, 24, 23}));
+    EXPECT_TRUE(SetOf("mouse").power->IsWireless()) << "the status is read again over the receiver";
     Plug("mouse");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !channel.IsWireless() && channel.IsOpen(); }, 5000));
     EXPECT_EQ(ShownTiles(), std::vector<std::string>{"mouse"});
     EXPECT_EQ(channel.ChunkSize(), 56);
+}
+
+// The cable can be pulled again after the scan matched it and before its
+// arrival is handled: the arrival then finds the cable's node gone, and its
+// removal follows with the cable's path already cleared. Both are handled here
+// as the scan delivers them (the scan's own list never saw this cable, so its
+// path is empty, as after the removal); the mouse must stay on its receiver.
+TEST_F(DiscoveryTest, ACableGoneBeforeItsArrivalIsHandledLeavesTheMouseOnItsReceiver) {
+    StartBus({"mouse-receiver"});
+    Start();
+    ASSERT_TRUE(WaitForTiles({"mouse"}));
+    CCommandChannel& channel = SetOf("mouse").device->Channel();
+    ASSERT_TRUE(channel.IsOpen() && channel.IsWireless());
+    const int cable = FindCandidate(tables_, kTypeMouse, kRoleCommand);
+    ASSERT_GE(cable, 0);
+    const std::string gone = hid_root_.path().toStdString() + "/gone/hidraw99";
+
+    Discovery().OnCandidateArrived(cable, gone);
+    EXPECT_TRUE(channel.IsOpen() && channel.IsWireless()) << "a cable that cannot be opened";
+    Discovery().OnCandidateRemoved(cable);
+    EXPECT_TRUE(channel.IsOpen() && channel.IsWireless()) << "a cable removed with no path";
+
+    std::array<uint8_t, 71> record{};
+    EXPECT_EQ(channel.ReadSettings(record, 0), link::kSuccess) << "the receiver still answers";
+    EXPECT_EQ(ShownTiles(), std::vector<std::string>{"mouse"});
 }
 
 int CountEntries(const char* folder) {

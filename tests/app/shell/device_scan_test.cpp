@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "device/hid/hid_backend.h"
@@ -195,6 +197,35 @@ TEST_F(DeviceScanBusTest, ADevicePluggedAgainBetweenTwoPassesLeavesAndArrivesAga
     EXPECT_EQ(m_events.Take(), (Events{"-10"}));
     scanner->ScanOnce(m_events);
     EXPECT_EQ(m_events.Take(), (Events{"+10"}));
+}
+
+// The scan reports one arrival at a time and waits while the application
+// handles it; meanwhile a device found in the same enumeration can leave and
+// another take over its node name. The connection is to the node that was
+// matched, so the one now at that name must not pass for it.
+class ReplacingEvents : public RecordingEvents {
+public:
+    std::function<void()> onFirstArrival;
+    void OnCandidateArrived(int index, const std::string& path) override {
+        RecordingEvents::OnCandidateArrived(index, path);
+        if (onFirstArrival) std::exchange(onFirstArrival, nullptr)();
+    }
+};
+
+TEST_F(DeviceScanBusTest, ANodeTakenOverWhileEarlierArrivalsAreHandledIsReportedGone) {
+    Plug("keyboard");
+    Plug("headset");
+    auto scanner = MakeScanner();
+    ReplacingEvents events;
+    events.onFirstArrival = [&] {
+        Unplug("headset");
+        Plug("mousepad");  // takes the headset's node name
+    };
+    scanner->ScanOnce(events);
+    EXPECT_EQ(events.Take(), (Events{"+0", "+1", "+10", "first", "-10"}));
+    scanner->ScanOnce(events);
+    EXPECT_EQ(events.Take(), (Events{"+8", "+9"}));
+    EXPECT_FALSE(scanner->Entry(10).connected);
 }
 
 TEST_F(DeviceScanBusTest, WorkerWakesOnBusChangesAndStopsAtOnce) {
