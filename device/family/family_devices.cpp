@@ -57,10 +57,15 @@ void CTelvorinFamilyDevice::SetUpProfilePanel() {
     panel->SelectFeatureTab(1);
     SetProfileBaseName(panel->GetActiveProfileId());
     LoadActiveProfile();
-    if (result.Ok() || result.textKey.empty()) return;
-    // The profiles could not be read or written: the user is told which file.
-    CMsgWnd::ShowMessageFilled(MainWindow(), "", result.textKey, result.detail, 96,
-                               MsgButtons::kConfirm);
+    if (result.Ok() || result.textKey.empty() || !MainWindow()) return;
+    // The profiles could not be read or written: the user is told which file,
+    // once the synchronisation that found it has finished (a modal window
+    // here would let a removal run in the middle of it).
+    WindowImplBase* window = MainWindow();
+    window->PostTask([window, result] {
+        CMsgWnd::ShowMessageFilled(window, "", result.textKey, result.detail, 96,
+                                   MsgButtons::kConfirm);
+    });
 }
 
 void CTelvorinFamilyDevice::SetSyncOffered(bool offered) {

@@ -7,7 +7,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
+#include <QTimer>
 
 #include "app/device_discovery.h"
 #include "core/log.h"
@@ -15,6 +17,7 @@
 #include "ui/container.h"
 #include "ui/device_option.h"
 #include "ui/mp_device_power.h"
+#include "ui/msg_wnd.h"
 #include "window_fixture.h"
 
 namespace tirk {
@@ -371,6 +374,36 @@ TEST_F(DiscoveryTest, TheMousePowerTileShowsItsStatusBlock) {
     EXPECT_FALSE(power->IsWireless());
     EXPECT_EQ(dynamic_cast<CTabLayoutUI*>(Find(kPowerContainer))->GetCurSel(),
               SetOf("mouse").tile->GetPowerIndex());
+}
+
+}  // namespace
+}  // namespace tirk
+
+namespace tirk {
+namespace {
+
+// A profile list that exists but cannot be read is named to the user and left
+// alone; the device still works from Profile1.
+TEST_F(DiscoveryTest, AnUnreadableProfileListIsReportedAndLeftAlone) {
+    const QString list = hid_root_.path() + "/data/Vorpaline TIRK/keyboard/ProfileList.ini";
+    ASSERT_TRUE(QDir().mkpath(list));  // a folder where the file should be
+    std::string shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (CMsgWnd* message = CMsgWnd::GetShown()) {
+            if (CControlUI* text = message->GetPaintManager().FindControl("MessageText"))
+                shown = text->GetText();
+            message->Close(1);
+        }
+    });
+    closer.start(20);
+    StartBus({"keyboard"});
+    Start();
+    ASSERT_TRUE(WaitForTiles({"keyboard"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, 5000));
+    EXPECT_NE(shown.find("ProfileList.ini"), std::string::npos) << shown;
+    EXPECT_TRUE(QFileInfo(list).isDir()) << "left as it was";
+    EXPECT_TRUE(SetOf("keyboard").device->Channel().IsOpen());
 }
 
 }  // namespace
