@@ -55,6 +55,11 @@ public:
         m_gate->Send([w = m_window, index] { w->Discovery()->OnCandidateRemoved(index); });
     }
     void OnFirstScanDone() override { m_gate->Post([w = m_window] { w->OnFirstScanDone(); }); }
+    void OnCandidateUnopenable(const std::string& path, const std::string& error) override {
+        m_gate->Post([w = m_window, detail = path + ": " + error] {
+            w->ShowNotice({"message_device_unopenable", detail});
+        });
+    }
 
 private:
     tirk::TaskGatePtr m_gate;
@@ -289,13 +294,25 @@ void CMainWnd::SetDevicesPaused(bool paused) {
 void CMainWnd::OnFirstScanDone() {
     first_scan_done_ = true;
     OnInstanceMessage(0, 0);
-    if (startup_notice_.empty()) return;
-    // After the window is up, so the message has an owner to sit on.
-    PostTask([this, notice = std::move(startup_notice_)] {
-        CMsgWnd::ShowMessageFilled(this, "", "message_device_table_refused", notice,
-                                   GetWindowDpi(), MsgButtons::kConfirm);
+    for (Notice& notice : pending_notices_) ShowNotice(std::move(notice));
+    pending_notices_.clear();
+}
+
+void CMainWnd::SetStartupNotice(std::string text) {
+    if (!text.empty()) pending_notices_.push_back({"message_device_table_refused", std::move(text)});
+}
+
+// Shown once the window is up, so the message has an owner to sit on, and
+// from the event loop, so no caller waits inside it.
+void CMainWnd::ShowNotice(Notice notice) {
+    if (!first_scan_done_) {
+        pending_notices_.push_back(std::move(notice));
+        return;
+    }
+    PostTask([this, notice = std::move(notice)] {
+        CMsgWnd::ShowMessageFilled(this, "", notice.textKey, notice.detail, GetWindowDpi(),
+                                   MsgButtons::kConfirm);
     });
-    startup_notice_.clear();
 }
 
 bool CMainWnd::HandleCloseRequest() {

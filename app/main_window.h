@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/device_discovery.h"
 #include "app/profile_commands.h"
@@ -51,7 +52,14 @@ public:
     void SetBeforeFirstScan(std::function<void()> wait) { before_first_scan_ = std::move(wait); }
     /// A problem found before the window existed (a malformed file of the
     /// user's, named with the problem); shown once the window first appears.
-    void SetStartupNotice(std::string text) { startup_notice_ = std::move(text); }
+    void SetStartupNotice(std::string text);
+    /// A message for the user: a language text filled with `detail` (a file
+    /// or device and the problem). Shown once the window first appears.
+    struct Notice {
+        std::string textKey;
+        std::string detail;
+    };
+    void ShowNotice(Notice notice);
 
     // --- WindowImplBase -----------------------------------------------------
     std::string GetSkinFile() override { return "main.xml"; }
@@ -144,7 +152,7 @@ private:
     tirk::DeviceTables tables_;
 
     std::function<void()> before_first_scan_;
-    std::string startup_notice_;
+    std::vector<Notice> pending_notices_;  // until the window first appears
     std::unique_ptr<tirk::IpcService> ipc_;
     std::unique_ptr<tirk::SleepWatch> sleep_watch_;
     std::unique_ptr<QObject> screen_watch_;  // owns the screen signal connections

@@ -76,12 +76,10 @@ int DeviceScanner::FirstFreeEntry(const DeviceCandidate& match) const {
 // identity values match (vendor and product from the opened interface, usage
 // page and usage from its top-level collection). Returns the free list entry
 // for it, or -1, and in `signature` the identity of the node it opened.
-int DeviceScanner::MatchOpenedInterface(const std::string& path, bool& retry,
+int DeviceScanner::MatchOpenedInterface(const std::string& path, Failures& failures,
                                         std::string& signature) {
     if (!m_hid->Open(path, true, false, true, false)) {
-        log::Printf("%s cannot be opened now, tried again on the next pass: %s", path.c_str(),
-                    m_hid->LastError().c_str());
-        retry = true;
+        failures[path] = m_hid->LastError();
         return -1;
     }
     const hid::HidPathIdentity id = hid::ParseHidPathIdentity(path);
@@ -99,7 +97,7 @@ int DeviceScanner::MatchOpenedInterface(const std::string& path, bool& retry,
     return entry;
 }
 
-bool DeviceScanner::EnumerateArrivals(std::vector<Found>& found, bool& retry) {
+bool DeviceScanner::EnumerateArrivals(std::vector<Found>& found, Failures& failures) {
     if (!m_hid->Enumerate()) return false;
     while (const char* raw = m_hid->NextPath()) {
         const std::string path = raw;
@@ -116,7 +114,7 @@ bool DeviceScanner::EnumerateArrivals(std::vector<Found>& found, bool& retry) {
         }
         if (!free_for_it) continue;
         std::string signature;
-        const int entry = MatchOpenedInterface(path, retry, signature);
+        const int entry = MatchOpenedInterface(path, failures, signature);
         const bool taken = std::any_of(found.begin(), found.end(),
                                        [entry](const Found& f) { return f.index == entry; });
         if (entry >= 0 && !taken) found.push_back({entry, path, std::move(signature)});
@@ -143,11 +141,24 @@ void DeviceScanner::CheckRemovals(DeviceScanEvents& events) {
     }
 }
 
+// Each interface that cannot be opened is told once, until it opens or goes.
+void DeviceScanner::ReportNewFailures(Failures failures, DeviceScanEvents& events) {
+    for (const auto& [path, error] : failures) {
+        if (m_failures.count(path)) continue;
+        log::Printf("%s cannot be opened, tried again on the next passes: %s", path.c_str(),
+                    error.c_str());
+        events.OnCandidateUnopenable(path, error);
+    }
+    m_failures = std::move(failures);
+}
+
 bool DeviceScanner::ScanOnce(DeviceScanEvents& events) {
     bool retry = false;
     if (HasFreeEntry()) {
         std::vector<Found> found;
-        const bool complete = EnumerateArrivals(found, retry);
+        Failures failures;
+        const bool complete = EnumerateArrivals(found, failures);
+        retry = !failures.empty();
         // Reported in candidate order, so a device's command interface arrives
         // before its notification interface whatever order the nodes list in.
         std::sort(found.begin(), found.end(),
@@ -167,6 +178,7 @@ bool DeviceScanner::ScanOnce(DeviceScanEvents& events) {
             m_firstDone = true;
             events.OnFirstScanDone();
         }
+        if (complete) ReportNewFailures(std::move(failures), events);
     }
     CheckRemovals(events);
     return retry;

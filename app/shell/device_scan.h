@@ -10,6 +10,7 @@
 #pragma once
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -59,6 +60,10 @@ public:
     virtual void OnCandidateRemoved(int index) = 0;
     /// Once, after the first complete enumeration (its arrivals are delivered).
     virtual void OnFirstScanDone() = 0;
+    /// An interface of the device table is present at `path` but cannot be
+    /// opened (`error`; on Linux most often the node's permissions). Told once
+    /// until it opens or goes; the scan keeps trying it.
+    virtual void OnCandidateUnopenable(const std::string& /*path*/, const std::string& /*error*/) {}
 };
 
 class DeviceScanner {
@@ -89,8 +94,10 @@ private:
         std::string signature;  // the matched node's identity, taken while it was open
     };
     bool HasFreeEntry() const;
-    bool EnumerateArrivals(std::vector<Found>& found, bool& retry);
-    int MatchOpenedInterface(const std::string& path, bool& retry, std::string& signature);
+    using Failures = std::map<std::string, std::string>;  // path → why it cannot be opened
+    bool EnumerateArrivals(std::vector<Found>& found, Failures& failures);
+    int MatchOpenedInterface(const std::string& path, Failures& failures, std::string& signature);
+    void ReportNewFailures(Failures failures, DeviceScanEvents& events);
     int FirstFreeEntry(const DeviceCandidate& match) const;
     void CheckRemovals(DeviceScanEvents& events);
 
@@ -100,6 +107,7 @@ private:
     std::vector<CandidateEntry> m_entries;
     std::vector<std::string> m_signatures;  // the scan thread's own: node identity at arrival
     bool m_firstDone = false;
+    Failures m_failures;  // the scan thread's own: the last pass's unopenable interfaces
 };
 
 /// The worker's body: scans, then waits for a change of the bus (`watch`,

@@ -408,3 +408,39 @@ TEST_F(DiscoveryTest, AnUnreadableProfileListIsReportedAndLeftAlone) {
 
 }  // namespace
 }  // namespace tirk
+
+namespace tirk {
+namespace {
+
+// A present device whose node cannot be opened (on a real system: the node's
+// permissions) is named to the user once, with what to do about it.
+TEST_F(DiscoveryTest, ADeviceThatCannotBeOpenedIsNamedToTheUser) {
+    StartBus({"headset"});
+    const std::vector<std::string> nodes = bus_->Find("headset")->NodeNames();
+    ASSERT_EQ(nodes.size(), 1u);
+    const QString node = QString::fromStdString(bus_->root() + "/dev/" + nodes[0]);
+    ASSERT_TRUE(QFile::remove(node));
+    QFile plain(node);  // a plain file where the device's node should be
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    std::vector<std::string> shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (CMsgWnd* message = CMsgWnd::GetShown()) {
+            if (CControlUI* text = message->GetPaintManager().FindControl("MessageText"))
+                shown.push_back(text->GetText());
+            message->Close(1);
+        }
+    });
+    closer.start(20);
+    Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, 5000));
+    EXPECT_NE(shown[0].find("70-vorpaline-tirk.rules"), std::string::npos) << shown[0];
+    EXPECT_NE(shown[0].find(nodes[0]), std::string::npos) << shown[0];
+    QTest::qWait(400);  // further passes fail the same way
+    EXPECT_EQ(shown.size(), 1u) << "told once";
+    EXPECT_TRUE(ShownTiles().empty());
+}
+
+}  // namespace
+}  // namespace tirk

@@ -54,6 +54,10 @@ public:
     void OnCandidateRemoved(int index) override {
         log.Update([&](std::vector<std::string>& l) { l.push_back("-" + std::to_string(index)); });
     }
+    void OnCandidateUnopenable(const std::string& path, const std::string& error) override {
+        log.Update([&](std::vector<std::string>& l) { l.push_back("!" + error); });
+        unopenablePaths.push_back(path);
+    }
     void OnFirstScanDone() override {
         log.Update([](std::vector<std::string>& l) { l.push_back("first"); });
     }
@@ -65,6 +69,7 @@ public:
     }
     test::Watched<std::vector<std::string>> log;
     std::map<int, std::string> paths;
+    std::vector<std::string> unopenablePaths;
 };
 
 // Fails the first `failures` opens with read access (a node that exists but
@@ -179,9 +184,14 @@ TEST_F(DeviceScanBusTest, AnInterfaceWithAnotherUsageIsNotTaken) {
 
 TEST_F(DeviceScanBusTest, AnInterfaceThatCannotBeOpenedIsTriedAgainOnTheNextPass) {
     Plug("headset");
-    auto scanner = MakeScanner(/*failedOpens=*/1);
+    auto scanner = MakeScanner(/*failedOpens=*/3);
     EXPECT_TRUE(scanner->ScanOnce(m_events)) << "asks for a quick retry";
-    EXPECT_EQ(m_events.Take(), (Events{"first"}));
+    EXPECT_EQ(m_events.Take(), (Events{"first", "!refused by the test"}));
+    ASSERT_EQ(m_events.unopenablePaths.size(), 1u);
+    EXPECT_NE(m_events.unopenablePaths[0].find("pid_1630"), std::string::npos);
+    EXPECT_TRUE(scanner->ScanOnce(m_events));
+    EXPECT_TRUE(scanner->ScanOnce(m_events));
+    EXPECT_EQ(m_events.Take(), Events{}) << "told once while it keeps failing";
     EXPECT_FALSE(scanner->ScanOnce(m_events));
     EXPECT_EQ(m_events.Take(), (Events{"+10"}));
 }
