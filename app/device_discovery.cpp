@@ -252,11 +252,14 @@ void DeviceDiscovery::OnCandidateArrived(int index, const std::string& path) {
 void DeviceDiscovery::OpenCommandInterface(int index, const std::string& path) {
     const DeviceCandidate& candidate = m_tables.candidates[index];
     const bool receiver = IsReceiverType(candidate.typeCode);
-    if (candidate.hasPartner && PartnerHoldsLink(index)) {
+    FamilySet* set = SetForCandidate(candidate);
+    // The other link holds the device only when its channel is open: a cable
+    // that is present but could not be opened leaves the receiver to open.
+    if (candidate.hasPartner && PartnerHoldsLink(index) && set &&
+        set->device->Channel().IsOpen()) {
         if (!receiver) SwitchLink(index);
         return;
     }
-    FamilySet* set = SetForCandidate(candidate);
     if (!set || set->device->Channel().IsOpen()) return;
     CCommandChannel& channel = set->device->Channel();
     bool opened = false;

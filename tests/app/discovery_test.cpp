@@ -13,6 +13,8 @@
 
 #include "app/device_discovery.h"
 #include "core/log.h"
+#include "device/hid/hid_backend.h"
+#include "device/hid/hid_path.h"
 #include "device/family/family_devices.h"
 #include "ui/container.h"
 #include "ui/device_option.h"
@@ -440,6 +442,39 @@ TEST_F(DiscoveryTest, ADeviceThatCannotBeOpenedIsNamedToTheUser) {
     QTest::qWait(400);  // further passes fail the same way
     EXPECT_EQ(shown.size(), 1u) << "told once";
     EXPECT_TRUE(ShownTiles().empty());
+}
+
+}  // namespace
+}  // namespace tirk
+
+namespace tirk {
+namespace {
+
+// A cable present but not open (its read-write open failed) does not keep the
+// receiver from opening the device.
+TEST_F(DiscoveryTest, TheReceiverOpensTheMouseWhenItsCableCouldNotBeOpened) {
+    StartBus({"mouse", "mouse-receiver"});
+    Start();
+    ASSERT_TRUE(WaitForTiles({"mouse"}));
+    CCommandChannel& channel = SetOf("mouse").device->Channel();
+    ASSERT_FALSE(channel.IsWireless());
+    // As after a failed open of the cable: its entry is present, the channel closed.
+    channel.SetOpen(false);
+    channel.WiredInterface().Close();
+    const int receiver = FindCandidate(tables_, kTypeMouseReceiver, kRoleCommand);
+    std::string path;  // the receiver's command interface, as the scan names it
+    for (const std::string& node : bus_->Find("mouse-receiver")->NodeNames()) {
+        hid::HidNodeInfo info;
+        bool gone = false;
+        std::string error;
+        ASSERT_TRUE(hid::CreateLinuxHidBackend(bus_->root())->ReadNodeInfo(node, info, gone, error))
+            << error;
+        if (info.interfaceNumber == 1) path = hid::MakeHidInterfacePath(info, 4);
+    }
+    Discovery().OnCandidateArrived(receiver, path);
+    EXPECT_TRUE(channel.IsOpen());
+    EXPECT_TRUE(channel.IsWireless());
+    EXPECT_EQ(channel.BeginWrite(), link::kSuccess) << "over the receiver";
 }
 
 }  // namespace
