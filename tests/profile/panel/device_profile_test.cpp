@@ -89,11 +89,7 @@ TEST_F(ProfileBarTest, FeatureTabsShownByDeviceType) {
 
 TEST_F(ProfileBarTest, SelectFeatureTabSelectsOneOrNoneSilently) {
     ui::test::RecordingWindow window(Path("window.xml"));
-    WriteText(Path("window.xml"), std::string(R"(<Window size="600,60"><VerticalLayout>
-        <Include source=")") + kProfileBarLayout +
-                                      R"("/></VerticalLayout></Window>)");
-    ASSERT_TRUE(window.CreateShown()) << window.GetLoadError();
-    auto* bar = window.Find<CDeviceProfileUI>("device_profile");
+    auto* bar = ShowBarIn(window);
     ASSERT_NE(bar, nullptr);
     for (int n = 0; n <= 9; ++n) {
         bar->SelectFeatureTab(n);
@@ -156,11 +152,8 @@ TEST_F(ProfileBarTest, RenameUpdatesItemTooltipAndEdit) {
 
 TEST_F(ProfileBarTest, SelectProfileNotifiesOnlyWhenAsked) {
     ui::test::RecordingWindow window(Path("window.xml"));
-    WriteText(Path("window.xml"), std::string(R"(<Window size="600,60"><VerticalLayout>
-        <Include source=")") + kProfileBarLayout +
-                                      R"("/></VerticalLayout></Window>)");
-    ASSERT_TRUE(window.CreateShown()) << window.GetLoadError();
-    auto* bar = window.Find<CDeviceProfileUI>("device_profile");
+    auto* bar = ShowBarIn(window);
+    ASSERT_NE(bar, nullptr);
     bar->SetDeviceTypeCode(2);
     bar->SetProfileFolders(Data(""), DefaultProfile("mouse"));
     ASSERT_TRUE(bar->InitProfiles());

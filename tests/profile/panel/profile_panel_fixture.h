@@ -14,6 +14,7 @@
 #include "profile/profile_list_fixture.h"
 #include "ui/combo.h"
 #include "ui/control_factory.h"
+#include "ui/ui_test_support.h"
 #include "ui/dialog_builder.h"
 #include "ui/paint_manager.h"
 #include "ui/resource_manager.h"
@@ -67,6 +68,18 @@ protected:
         return dynamic_cast<T*>(bar_->FindSubControl(name));
     }
     std::vector<std::string> ComboTexts() const;
+    /// Shows a window holding only the profile bar (for its notifications);
+    /// returns the bar, owned by `window`, or nullptr.
+    CDeviceProfileUI* ShowBarIn(ui::test::RecordingWindow& window) {
+        WriteText(Path("window.xml"), std::string(R"(<Window size="600,60"><VerticalLayout>
+        <Include source=")") + kProfileBarLayout +
+                                          R"("/></VerticalLayout></Window>)");
+        if (!window.CreateShown()) {
+            ADD_FAILURE() << window.GetLoadError();
+            return nullptr;
+        }
+        return window.Find<CDeviceProfileUI>("device_profile");
+    }
 
     std::unique_ptr<CDeviceProfileUI> bar_;
 };
