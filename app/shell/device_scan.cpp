@@ -141,15 +141,20 @@ void DeviceScanner::CheckRemovals(DeviceScanEvents& events) {
     }
 }
 
-// Each interface that cannot be opened is told once, until it opens or goes.
+// An interface that keeps failing is told once, until it opens or goes.
 void DeviceScanner::ReportNewFailures(Failures failures, DeviceScanEvents& events) {
-    for (const auto& [path, error] : failures) {
-        if (m_failures.count(path)) continue;
-        log::Printf("%s cannot be opened, tried again on the next passes: %s", path.c_str(),
-                    error.c_str());
-        events.OnCandidateUnopenable(path, error);
+    std::map<std::string, Failing> failing;
+    for (auto& [path, error] : failures) {
+        const auto before = m_failing.find(path);
+        const int passes = before == m_failing.end() ? 1 : before->second.passes + 1;
+        if (passes == kFailedPassesBeforeNotice) {
+            log::Printf("%s cannot be opened, tried again on the next passes: %s", path.c_str(),
+                        error.c_str());
+            events.OnCandidateUnopenable(path, error);
+        }
+        failing[path] = {std::move(error), passes};
     }
-    m_failures = std::move(failures);
+    m_failing = std::move(failing);
 }
 
 bool DeviceScanner::ScanOnce(DeviceScanEvents& events) {

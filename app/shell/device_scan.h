@@ -33,6 +33,10 @@ inline constexpr std::chrono::milliseconds kScanPeriod{100};
 /// Scans at kScanPeriod after a change notification (or while a present
 /// candidate interface could not be opened) before the scan sleeps again.
 inline constexpr int kScanBurstPasses = 10;
+/// A present interface that cannot be opened is told to the application
+/// only once it failed this many passes in a row: a node that goes while it
+/// is being opened (a device pulled out again at once) is no fault to tell.
+inline constexpr int kFailedPassesBeforeNotice = 3;
 /// The pass that runs when no change was notified, in case a notification was
 /// lost (or the bus offers none).
 inline constexpr std::chrono::milliseconds kScanSafetyPeriod{2000};
@@ -61,8 +65,9 @@ public:
     /// Once, after the first complete enumeration (its arrivals are delivered).
     virtual void OnFirstScanDone() = 0;
     /// An interface of the device table is present at `path` but cannot be
-    /// opened (`error`; on Linux most often the node's permissions). Told once
-    /// until it opens or goes; the scan keeps trying it.
+    /// opened (`error`; on Linux most often the node's permissions), pass
+    /// after pass (kFailedPassesBeforeNotice). Told once until it opens or
+    /// goes; the scan keeps trying it.
     virtual void OnCandidateUnopenable(const std::string& /*path*/, const std::string& /*error*/) {}
 };
 
@@ -107,7 +112,11 @@ private:
     std::vector<CandidateEntry> m_entries;
     std::vector<std::string> m_signatures;  // the scan thread's own: node identity at arrival
     bool m_firstDone = false;
-    Failures m_failures;  // the scan thread's own: the last pass's unopenable interfaces
+    struct Failing {
+        std::string error;
+        int passes = 0;  // failed passes in a row
+    };
+    std::map<std::string, Failing> m_failing;  // the scan thread's own, by path
 };
 
 /// The worker's body: scans, then waits for a change of the bus (`watch`,
