@@ -12,6 +12,7 @@
 #include "ui/container.h"
 #include "ui/device_option.h"
 #include "ui/dialog_builder.h"
+#include "ui/internal/typed_layout.h"
 #include "ui/mp_device_power.h"
 #include "ui/window_impl.h"
 
@@ -21,11 +22,6 @@ namespace {
 constexpr int kQueryOnlineTries = 25;
 constexpr auto kQueryOnlinePause = std::chrono::milliseconds(50);
 constexpr int kLinkWatchFirstMs = 2000;
-
-std::string ForwardSlashes(std::string path) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-}
 
 bool IsReceiverType(int type) {
     return CTelvorinFamilyDevice::IsReceiverType(type);
@@ -69,21 +65,6 @@ public:
         return CreateLayoutElement(className);
     }
 };
-
-template <typename Control>
-Control* BuildLayout(const std::string& file, CPaintManagerUI& manager) {
-    CDialogBuilder builder;
-    PageClassCallback callback;
-    CControlUI* root = builder.Create(ForwardSlashes(file), &callback, &manager);
-    if (!root) return nullptr;  // the builder logged the file and the problem
-    auto* control = dynamic_cast<Control*>(root);
-    if (!control) {
-        log::FileFault(file, "the root element is a " + root->GetClass() +
-                                 ", not the control this layout is for");
-        delete root;
-    }
-    return control;
-}
 
 }  // namespace
 
@@ -169,14 +150,13 @@ DeviceDiscovery::FamilySet* DeviceDiscovery::BuildFamilyDevice(int family, int v
         log::Line("the main window's layout lacks the device list containers");
         return nullptr;
     }
-    std::string error;
+    // A layout that fails is logged with its file and problem; nothing is added then.
     std::unique_ptr<CMpDevicePowerUI> power(
-        CMpDevicePowerUI::CreateFromLayout(ForwardSlashes(kPowerLayoutFile), &pm, &error));
-    std::unique_ptr<CDeviceOptionUI> tile(
-        CDeviceOptionUI::CreateFromLayout(ForwardSlashes(f.tileLayout), &pm, &error));
+        CMpDevicePowerUI::CreateFromLayout(kPowerLayoutFile, &pm, nullptr));
+    std::unique_ptr<CDeviceOptionUI> tile(CDeviceOptionUI::CreateFromLayout(f.tileLayout, &pm, nullptr));
+    PageClassCallback pageClasses;
     std::unique_ptr<CTelvorinFamilyDevice> page(
-        BuildLayout<CTelvorinFamilyDevice>(model.pageLayout, pm));
-    if (!error.empty()) log::Line(error);
+        ui::BuildLayoutOf<CTelvorinFamilyDevice>(model.pageLayout, pageClasses, &pm, nullptr));
     if (!power || !tile || !page) return nullptr;
 
     CTelvorinFamilyDevice* device = page.get();

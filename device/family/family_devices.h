@@ -9,6 +9,8 @@
 /// Runs the steps the families share; the families differ in their codes only.
 class CTelvorinFamilyDevice : public CTelvorinUSBDevice {
 public:
+    /// The layout element every family page's root derives from.
+    static constexpr char kClassName[] = "TelvorinUSBDevice";
     /// The profile bar every page includes.
     static constexpr char kProfilePanelName[] = "device_profile";
 
