@@ -7,10 +7,13 @@
 #include "ui/control_factory.h"
 #include "device/family/family_devices.h"
 #include "profile/panel/device_profile.h"
+#include "profile/panel/key_set_control.h"
+#include "profile/panel/light_control.h"
 #include "ui/device_key_button.h"
 #include "ui/device_option.h"
 #include "ui/hand_img_button.h"
 #include "ui/mp_device_power.h"
+#include "ui/pallet.h"
 #include "ui/placeholder_controls.h"
 #include "ui/select_panel.h"
 
@@ -36,6 +39,9 @@ constexpr ControlClassRow kLayoutElements[] = {
     {"HandImgSelectButton", New<CHandImgSelectButtonUI>},
     {"ComboEditContainerElement", New<CComboEditContainerElementUI>},
     {"DeviceProfile", New<CDeviceProfileUI>},
+    {"LightControl", New<CLightControlUI>},
+    {"KeySetControl", New<CKeySetControlUI>},
+    {"Pallet", New<CPalletUI>},
 };
 
 constexpr ControlClassRow kFactoryClasses[] = {
@@ -52,8 +58,12 @@ constexpr ControlClassRow kFactoryClasses[] = {
     // window callback: <DeviceOption> and <MpDevicePower> reach them here.
     {"CDeviceOptionUI", New<CDeviceOptionUI>},
     {"CMpDevicePowerUI", New<CMpDevicePowerUI>},
-    // The profile bar is an include file of every device page.
+    // The lighting page, the key-assignment panel and the profile bar are
+    // include files of the device pages; the lighting page holds a palette.
+    {"CLightControlUI", New<CLightControlUI>},
+    {"CKeySetControlUI", New<CKeySetControlUI>},
     {"CDeviceProfileUI", New<CDeviceProfileUI>},
+    {"CPalletUI", New<CPalletUI>},
 };
 
 bool EqualsNoCase(const std::string& a, const char* b) {

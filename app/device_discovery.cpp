@@ -9,6 +9,8 @@
 #include "app/shell/device_scan.h"
 #include "core/log.h"
 #include "device/family/family_devices.h"
+#include "profile/panel/light_control.h"
+#include "ui/colour_picker.h"
 #include "ui/container.h"
 #include "ui/device_option.h"
 #include "ui/dialog_builder.h"
@@ -201,7 +203,20 @@ DeviceDiscovery::FamilySet* DeviceDiscovery::BuildFamilyDevice(int family, int v
             RemoveTileFromSelection(index);
     });
     device->AttachToPage();
+    OfferColourPicker(*device);
     return &m_sets.back();
+}
+
+void DeviceDiscovery::OfferColourPicker(CTelvorinFamilyDevice& device) {
+    CLightControlUI* page = device.LightPage();
+    if (!page) return;
+    WindowImplBase* window = &m_window;
+    page->SetColourPickerHook([window](uint32_t current) -> std::optional<uint32_t> {
+        uint32_t chosen = 0;
+        if (ShowColourPicker(window, current, false, &chosen, nullptr) != CColorSelectWnd::kChosen)
+            return std::nullopt;
+        return chosen;
+    });
 }
 
 void DeviceDiscovery::BuildInAdvance() {

@@ -63,6 +63,8 @@ public:
     /// added when a layout fails (logged with file and problem). Returns the
     /// set or nullptr.
     FamilySet* BuildFamilyDevice(int family, int variant, int familyCandidate);
+    /// The lighting page's colour button opens the colour picker over the window.
+    void OfferColourPicker(CTelvorinFamilyDevice& device);
     /// The mouse and keyboard families, built when the window starts.
     void BuildInAdvance();
 

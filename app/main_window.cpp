@@ -72,7 +72,11 @@ constexpr char kTitle[] = "Vorpaline TIRK";
 CMainWnd::CMainWnd(tirk::DeviceTables tables, std::unique_ptr<tirk::IpcService> ipc)
     : tables_(std::move(tables)),
       ipc_(std::move(ipc)),
-      gate_(std::make_shared<tirk::TaskGate>(this)) {}
+      gate_(std::make_shared<tirk::TaskGate>(this)) {
+    page_router_.AddRoutes(tirk::FeatureTabRoutes());
+    page_router_.AddRoutes(tirk::LightingRoutes());
+    page_router_.AddRoutes(tirk::KeyAssignmentRoutes());
+}
 
 CMainWnd::~CMainWnd() {
     StopWorkers();
@@ -198,6 +202,7 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     }
     if (discovery_ && discovery_->OnTileNotify(msg.pSender, msg.sType)) return;
     if (RouteProfileCommand(msg)) return;
+    if (page_router_.Route(msg, *this)) return;
     // "colorchanged" and the page notifications go to the page routing.
     WindowImplBase::Notify(msg);
 }
@@ -207,6 +212,10 @@ void CMainWnd::Notify(TNotifyUI& msg) {
 CTelvorinFamilyDevice* CMainWnd::CurrentDevice() const {
     const int selected = discovery_ ? discovery_->SelectedTile() : -1;
     return selected < 0 ? nullptr : discovery_->Sets()[selected].device;
+}
+
+void CMainWnd::ShowMessage(const std::string& textKey, const std::string& detail) {
+    CMsgWnd::ShowMessageFilled(this, "", textKey, detail, window_dpi_, MsgButtons::kConfirm);
 }
 
 CDeviceProfileUI* CMainWnd::ProfilePanelOf(CTelvorinFamilyDevice& device) {

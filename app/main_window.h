@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/device_discovery.h"
@@ -15,6 +16,7 @@
 #include "app/shell/device_scan.h"
 #include "app/ipc.h"
 #include "app/messages.h"
+#include "app/page_router.h"
 #include "app/secondary_windows.h"
 #include "app/task_gate.h"
 #include "app/shell/worker_slots.h"
@@ -32,7 +34,10 @@ namespace tirk {
 class SleepWatch;
 }
 
-class CMainWnd : public WindowImplBase, public tirk::IpcHandler, public IQueryControlTextUI {
+class CMainWnd : public WindowImplBase,
+                 public tirk::IpcHandler,
+                 public IQueryControlTextUI,
+                 public tirk::IPageServices {
 public:
     /// Worker slots with a thread.
     static constexpr int kScanSlot = 0;
@@ -124,6 +129,10 @@ public:
     /// The device list (tiles, device objects); null before the window init.
     tirk::DeviceDiscovery* Discovery() const { return discovery_.get(); }
 
+    // --- tirk::IPageServices: what the page command routes use ---------------
+    CTelvorinFamilyDevice* CurrentDevice() override { return std::as_const(*this).CurrentDevice(); }
+    void ShowMessage(const std::string& textKey, const std::string& detail = {}) override;
+
 private:
     void OnWindowInit();
     void OnFirstWindowSize(TNotifyUI& msg);
@@ -167,6 +176,7 @@ private:
     std::unique_ptr<tirk::IProfileTimer> profile_timer_;
     std::unique_ptr<tirk::IProfileMessages> profile_messages_;
     std::unique_ptr<tirk::CProfileCommands> profile_commands_;
+    tirk::CPageRouter page_router_;
     std::shared_ptr<tirk::DeviceScanEvents> scan_events_;  // shared with the scan worker
     tirk::WorkerSlots slots_;
     bool workers_stopped_ = false;

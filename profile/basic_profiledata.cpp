@@ -1,5 +1,7 @@
 #include "profile/basic_profiledata.h"
 
+#include <filesystem>
+
 #include "core/log.h"
 #include "profile/json_access.h"
 #include "profile/json_file.h"
@@ -42,12 +44,6 @@ std::string KeepBrokenCopy(const std::string& path, const std::string& bytes) {
              : "no usable device document; keeping a copy failed: " + kept.error;
     log::FileFault(path, what);
     return path + ": " + what;
-}
-
-/// "<path>: <reason>" without the path.
-std::string ReasonOf(const std::string& path, const std::string& error) {
-    return error.compare(0, path.size() + 2, path + ": ") == 0 ? error.substr(path.size() + 2)
-                                                               : error;
 }
 
 /// A write refused to protect a file that could not be read (logged).
@@ -104,6 +100,26 @@ void CBasicProfiledata::SetDeviceIndex(int index) {
     m_deviceIndex = index;
 }
 
+void CBasicProfiledata::LoadLightConfig() {
+    // The default profile lives in the default data folder, beside the
+    // installed lighting configuration.
+    const std::string defaultDataFolder =
+        std::filesystem::path(m_defaultPath).parent_path().string();
+    const std::string installed =
+        m_defaultPath.empty() ? std::string()
+                              : InstalledLightConfigPath(defaultDataFolder, m_lightConfigPath);
+    m_lightConfig = ReadLightConfig(m_lightConfigPath, installed, m_lightConfigSource);
+}
+
+std::vector<EffectStep> CBasicProfiledata::LoadEffectSteps() {
+    const LightInfoRecord light =
+        ReadRecord<LightInfoRecord>(json::FindObject(m_document, "LightInfo"), LightInfoFields());
+    const std::string& source =
+        m_lightConfigSource.empty() ? m_lightConfigPath : m_lightConfigSource;
+    m_effectSteps = ReadEffectSteps(m_lightConfig, source, light.selectItem);
+    return m_effectSteps;
+}
+
 Json::Value CBasicProfiledata::LoadDocument(const std::string& path) {
     return LoadInto(path, m_document, m_documentStandIn);
 }
@@ -121,7 +137,7 @@ Json::Value CBasicProfiledata::LoadInto(const std::string& path, Json::Value& ta
     if (status == JsonReadStatus::Unreadable) {
         // Never repaired: what the file holds is unknown, and a later read may
         // well succeed (a lack of descriptors passes, a permission is fixed).
-        standIn = {path, ReasonOf(path, error)};
+        standIn = {path, ReadProblem(path, error)};
         const std::string what = "cannot be read (" + standIn.reason +
                                  "); it is left as it is and the default profile is used";
         log::FileFault(path, what);
@@ -191,7 +207,7 @@ FileResult CBasicProfiledata::SaveDevice(const std::string& path, const Json::Va
     std::string text;
     Json::Value root = ReadJsonFile(path, status, error, &text);
     if (status == JsonReadStatus::Unreadable)
-        return Refused(path, "the file cannot be read (" + ReasonOf(path, error) + ")");
+        return Refused(path, "the file cannot be read (" + ReadProblem(path, error) + ")");
     if (RepairDropsContent(status, root, m_deviceIndex)) KeepBrokenCopy(path, text);
     if (!root.isObject()) root = Json::Value(Json::objectValue);
     json::ArrayMember(root, "Device")[Json::ArrayIndex(m_deviceIndex)] = value;

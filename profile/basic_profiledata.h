@@ -12,6 +12,7 @@
 
 #include "core/atomic_file.h"
 #include "profile/json_file.h"
+#include "profile/lighting_files.h"
 #include "profile/profile_records.h"
 
 namespace tirk {
@@ -79,6 +80,25 @@ public:
     const Json::Value& ScratchDocument() const { return m_scratch; }
     /// The lighting configuration root, kept here for the lighting model.
     Json::Value& LightConfig() { return m_lightConfig; }
+
+    // ---- custom lighting effect ----
+
+    /// Reads the lighting configuration root: the file set by
+    /// SetLightConfigPath when something is there, else the installed copy of
+    /// the same name in the folder of the default profile (this program never
+    /// writes the file, so a fresh device data folder has none). A file that
+    /// cannot be read or parsed gives a null root.
+    void LoadLightConfig();
+    /// The file LoadLightConfig read, empty when there was none.
+    const std::string& LightConfigSource() const { return m_lightConfigSource; }
+    /// The steps of the custom effect at the mode index ("SelectItem") of the
+    /// lighting values, from the lighting configuration root as loaded: entry
+    /// "SelectItem" of root["LightInfo"][0], whose "Guid" names a ".light" file
+    /// in the configuration's own folder (see ReadEffectSteps). Replaces the
+    /// step list and returns a copy; empty when the root is null, there is no
+    /// entry, the Guid is empty or unsafe, or the file is missing.
+    std::vector<EffectStep> LoadEffectSteps();
+    const std::vector<EffectStep>& EffectSteps() const { return m_effectSteps; }
 
     // ---- saving: each returns the write's result, failures also logged ----
     //
@@ -151,6 +171,8 @@ private:
     std::string m_defaultPath;
     std::string m_lightConfigPath;
     Json::Value m_lightConfig;
+    std::string m_lightConfigSource;
+    std::vector<EffectStep> m_effectSteps;
     Json::Value m_document;
     Json::Value m_scratch;
     int m_deviceIndex = 0;

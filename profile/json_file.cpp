@@ -74,6 +74,11 @@ Json::Value ReadJsonFile(const std::string& path, JsonReadStatus& status, std::s
     return root;
 }
 
+std::string ReadProblem(const std::string& path, const std::string& error) {
+    return error.compare(0, path.size() + 2, path + ": ") == 0 ? error.substr(path.size() + 2)
+                                                               : error;
+}
+
 Json::Value ReadJson(const std::string& path) {
     JsonReadStatus status;
     std::string error;

@@ -39,6 +39,10 @@ enum class JsonReadStatus {
 Json::Value ReadJsonFile(const std::string& path, JsonReadStatus& status, std::string& error,
                          std::string* text = nullptr);
 
+/// The problem of a ReadJsonFile `error` without its "<path>: " prefix, for
+/// messages that name the file themselves.
+std::string ReadProblem(const std::string& path, const std::string& error);
+
 /// ReadJsonFile without the details. Returns null for a missing, unreadable,
 /// empty or unparsable file; an unreadable or unparsable one is logged as a
 /// file fault naming the file and the problem.

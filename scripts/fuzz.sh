@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets into build-fuzz/ (clang, Qt-free) and runs each
-# for $1 seconds (default 300), seeded with the real report descriptors in
-# tests/data/hid-descriptors/ and the default profiles in resources/DefaultData/.
+# Builds the libFuzzer targets into build-fuzz/ (clang, Qt-free, ASan and
+# UBSan) and runs each for $1 seconds (default 300). Seeds: the real report
+# descriptors in tests/data/hid-descriptors/, the default profiles in
+# resources/DefaultData/, the macro files in tests/data/profile/macro/ and the
+# lighting files in tests/data/profile/lighting/ plus resources/DefaultData/.
+# Further arguments name the targets to run (default: all).
 # Crashing inputs land in build-fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(hid_descriptor hid_input_report profile_import macro_import light_steps light_config)
 dir=build-fuzz
 flock /tmp/tirk-build.lock sh -c "
   [ -f $dir/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $dir -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIRK_FUZZ=ON -DTIRK_WITH_QT=OFF -DTIRK_TESTS=OFF -DTIRK_BENCH=OFF
-  cmake --build $dir -j2 --target fuzz_hid_descriptor fuzz_hid_input_report fuzz_profile_import"
+  cmake --build $dir -j2 --target ${targets[*]/#/fuzz_}"
 
 seeds=$dir/seeds
 mkdir -p "$seeds/descriptor" "$seeds/input_report" "$dir/artifacts"
@@ -38,19 +44,31 @@ for name, index in selector.items():
     open(os.path.join(sys.argv[2], name), "wb").write(bytes([index]) + json.dumps(root, indent=3).encode())
 PY
 
+# The data files the lighting and macro importers read, as they are shipped.
+mkdir -p "$seeds/macro_import" "$seeds/light_steps" "$seeds/light_config"
+cp tests/data/profile/macro/* "$seeds/macro_import/" 2>/dev/null || true
+cp tests/data/profile/lighting/* "$seeds/light_steps/" 2>/dev/null || true
+cp resources/DefaultData/*.light "$seeds/light_steps/" 2>/dev/null || true
+cp tests/data/profile/lighting/* "$seeds/light_config/" 2>/dev/null || true
+cp resources/DefaultData/default_light.json resources/DefaultData/zintu_light.config \
+  "$seeds/light_config/" 2>/dev/null || true
+seeds_of() {
+  case $1 in
+    hid_descriptor) echo "$seeds/descriptor" ;;
+    hid_input_report) echo "$seeds/input_report" ;;
+    *) echo "$seeds/$1" ;;
+  esac
+}
+
 status=0
-for target in descriptor input_report; do
+for target in "${targets[@]}"; do
   corpus=$dir/corpus/$target
   mkdir -p "$corpus"
-  echo "== fuzz_hid_$target for ${seconds}s"
-  "$dir/bin/fuzz_hid_$target" "$corpus" "$seeds/$target" \
-    -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+  max_len=262144
+  case $target in hid_*) max_len=8192 ;; esac
+  echo "== fuzz_$target for ${seconds}s"
+  "$dir/bin/fuzz_$target" "$corpus" "$(seeds_of "$target")" \
+    -max_total_time="$seconds" -max_len=$max_len -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$dir/artifacts/$target-" -print_final_stats=1 || status=$?
 done
-corpus=$dir/corpus/profile_import
-mkdir -p "$corpus"
-echo "== fuzz_profile_import for ${seconds}s"
-"$dir/bin/fuzz_profile_import" "$corpus" "$seeds/profile_import" \
-  -max_total_time="$seconds" -max_len=262144 -timeout=10 -rss_limit_mb=2048 \
-  -artifact_prefix="$dir/artifacts/profile_import-" -print_final_stats=1 || status=$?
 exit $status

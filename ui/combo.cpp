@@ -1,11 +1,26 @@
 #include "ui/combo.h"
 
 #include <QComboBox>
+#include <QListView>
+#include <QStandardItemModel>
 
 #include "ui/internal/attributes.h"
 #include "ui/paint_manager.h"
 
 using namespace tirk::ui;
+
+namespace {
+
+// A hidden row keeps its index but is neither listed in the drop-down nor
+// reached with the wheel or the arrow keys (both skip disabled rows).
+void HideRow(QComboBox* box, int row) {
+    if (auto* view = qobject_cast<QListView*>(box->view())) view->setRowHidden(row, true);
+    if (auto* model = qobject_cast<QStandardItemModel*>(box->model())) {
+        if (QStandardItem* entry = model->item(row)) entry->setEnabled(false);
+    }
+}
+
+}  // namespace
 
 CComboUI::CComboUI() {
     m_box = new QComboBox(this);
@@ -27,6 +42,7 @@ bool CComboUI::Add(CControlUI* control) {
     m_items.push_back(item);
     QSignalBlocker block(m_box);
     m_box->addItem(ToQ(item->GetText()));
+    if (!item->IsVisible()) HideRow(m_box, GetCount() - 1);
     m_box->setCurrentIndex(m_curSel);
     return true;
 }

@@ -19,7 +19,9 @@ public:
     std::string GetClass() const override { return "Combo"; }
 
     /// Adds a row (the combo takes ownership). Only CListLabelElementUI rows
-    /// are accepted; others are refused (false, not owned).
+    /// are accepted; others are refused (false, not owned). A row hidden
+    /// before it is added (SetVisible(false)) keeps its index but is not
+    /// listed in the drop-down and cannot be picked by the user.
     bool Add(CControlUI* control);
     /// Adds a text item; "%[key]" makes it a keyed text. Returns its index.
     int AddItem(const std::string& text, const std::string& userData = {});

@@ -13,10 +13,14 @@ using namespace tirk::ui;
 namespace {
 
 // The embedded editor draws no frame or background of its own: the skin
-// (bkcolor, bkimage) shows through.
+// (bkcolor, bkimage) shows through. Disabled, its text is faded.
 QString EditorStyle(const char* type, uint32_t textColor) {
-    return QStringLiteral("%1 { border: none; background: transparent; color: %2; }")
-        .arg(QLatin1String(type), ToQColor(textColor).name(QColor::HexArgb));
+    QColor faded = ToQColor(textColor);
+    faded.setAlphaF(faded.alphaF() * 0.35f);
+    return QStringLiteral("%1 { border: none; background: transparent; color: %2; }"
+                          " %1:disabled { color: %3; }")
+        .arg(QLatin1String(type), ToQColor(textColor).name(QColor::HexArgb),
+             faded.name(QColor::HexArgb));
 }
 
 QRect PaddedRect(const CControlUI& control) {

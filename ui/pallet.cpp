@@ -59,6 +59,8 @@ bool CPalletUI::SetAttribute(const std::string& rawName, const std::string& valu
 void CPalletUI::PaintStatusImage(QPainter& painter) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
+    // A field that cannot be used is drawn faded.
+    if (!isEnabled()) painter.setOpacity(painter.opacity() * 0.3);
     PaintSquare(painter);
     PaintHueStrip(painter);
     painter.restore();

@@ -156,6 +156,9 @@ int CSliderUI::ValueAt(const QPoint& point) const {
 }
 
 void CSliderUI::PaintStatusImage(QPainter& painter) {
+    // A slider that cannot be used shows its value and thumb faded.
+    painter.save();
+    if (!isEnabled()) painter.setOpacity(painter.opacity() * 0.3);
     CProgressUI::PaintStatusImage(painter);
     QRect thumb = ThumbRect();
     TRectUI dest{thumb.left(), thumb.top(), thumb.right() + 1, thumb.bottom() + 1};
@@ -168,6 +171,7 @@ void CSliderUI::PaintStatusImage(QPainter& painter) {
         DrawImage(painter, *image, dest);
     else if (m_thumbColor >> 24)
         painter.fillRect(thumb, ToQColor(m_thumbColor));
+    painter.restore();
 }
 
 void CSliderUI::mousePressEvent(QMouseEvent* event) {

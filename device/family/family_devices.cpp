@@ -4,12 +4,29 @@
 
 #include "core/log.h"
 #include "device/device_table.h"
+#include "profile/hs6533_profiledata.h"
+#include "profile/keyboard_profiledata.h"
+#include "profile/mouse_profiledata.h"
 #include "profile/panel/device_profile.h"
 #include "ui/msg_wnd.h"
 #include "ui/mp_device_power.h"
 
-CTelvorinFamilyDevice::CTelvorinFamilyDevice(int32_t familyCode)
-    : CTelvorinUSBDevice(familyCode, tirk::hid::CreateDefaultHidBackend(), {}) {}
+CTelvorinFamilyDevice::CTelvorinFamilyDevice(int32_t familyCode,
+                                             std::unique_ptr<tirk::CBasicProfiledata> profile)
+    : CTelvorinUSBDevice(familyCode, tirk::hid::CreateDefaultHidBackend(), {}),
+      m_profile(std::move(profile)) {}
+
+CTelvorinMouseDevice::CTelvorinMouseDevice()
+    : CTelvorinFamilyDevice(kFamilyMouse, std::make_unique<tirk::CMouseProfiledata>()) {}
+
+CTelvorinKeyboardDevice::CTelvorinKeyboardDevice()
+    : CTelvorinFamilyDevice(kFamilyKeyboard, std::make_unique<tirk::CKeyboardProfiledata>()) {}
+
+CTelvorinMousePadDevice::CTelvorinMousePadDevice()
+    : CTelvorinFamilyDevice(kFamilyMousePad, std::make_unique<tirk::CBasicProfiledata>()) {}
+
+CTelvorinHS6533Device::CTelvorinHS6533Device()
+    : CTelvorinFamilyDevice(kFamilyHeadset, std::make_unique<tirk::CHs6533Profiledata>()) {}
 
 bool CTelvorinFamilyDevice::IsReceiverType(int type) {
     return type == tirk::kTypeMouseReceiver || type == tirk::kTypeKeyboardReceiver;
@@ -17,6 +34,8 @@ bool CTelvorinFamilyDevice::IsReceiverType(int type) {
 
 void CTelvorinFamilyDevice::StartDevice() {
     SetUpProfilePanel();
+    ValidateMacroRefs();
+    RefreshPage();
     if (HasPowerTile()) PollPowerStatus();
 }
 
@@ -57,14 +76,14 @@ void CTelvorinFamilyDevice::SetUpProfilePanel() {
     panel->SelectFeatureTab(1);
     SetProfileBaseName(panel->GetActiveProfileId());
     LoadActiveProfile();
-    if (result.Ok() || result.textKey.empty() || !MainWindow()) return;
-    // The profiles could not be read or written: the user is told which file,
-    // once the synchronisation that found it has finished (a modal window
-    // here would let a removal run in the middle of it).
+    if (!result.Ok() && !result.textKey.empty()) TellUser(result.textKey, result.detail);
+}
+
+void CTelvorinFamilyDevice::TellUser(const std::string& textKey, const std::string& detail) {
     WindowImplBase* window = MainWindow();
-    window->PostTask([window, result] {
-        CMsgWnd::ShowMessageFilled(window, "", result.textKey, result.detail, 96,
-                                   MsgButtons::kConfirm);
+    if (!window) return;
+    window->PostTask([window, textKey, detail] {
+        CMsgWnd::ShowMessageFilled(window, "", textKey, detail, 96, MsgButtons::kConfirm);
     });
 }
 

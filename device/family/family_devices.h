@@ -4,7 +4,16 @@
 // protocols (settings records, key tables, lighting) build on these classes.
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "device/page/usb_device.h"
+#include "profile/basic_profiledata.h"
+#include "profile/lighting_files.h"
+
+class CKeySetControlUI;
+class CLightControlUI;
+class CListUI;
 
 /// Runs the steps the families share; the families differ in their codes only.
 class CTelvorinFamilyDevice : public CTelvorinUSBDevice {
@@ -31,38 +40,104 @@ public:
     bool SyncOffered() const { return m_syncOffered; }
     bool SyncOn() const { return m_syncOn; }
 
+    // ---- the active profile's document ----
+    tirk::CBasicProfiledata& Profile() { return *m_profile; }
+    /// 41: the profile, default profile and lighting configuration paths.
+    void SetProfilePaths() override;
+    /// 19: loads the active profile's document; 1 when it is in use (loaded,
+    /// created or repaired), 0 when the file could not be read. A repaired
+    /// or unreadable file is told to the user.
+    int LoadActiveProfile() override;
+    /// 43: writes the document; a failure is told to the user.
+    void SaveProfile() override;
+    /// The result of the last SaveProfile.
+    const tirk::FileResult& LastSave() const { return m_lastSave; }
+
+    // ---- the page's panels (device/family/family_page.cpp) ----
+    static constexpr char kLightPageName[] = "LightControlItem";
+    static constexpr char kKeySetPanelName[] = "KeySetControlItem";
+    static constexpr char kKeyListName[] = "device_setkeyinfo_list";
+    /// 1: binds the key and light controls, then the lighting page and the
+    /// key-assignment panel (type code, name lists, slider maxima).
+    void AttachToPage() override;
+    /// 33: the lighting mode lists and custom effects of the family, and the
+    /// macro names of the device type (keyboards and mice).
+    void LoadNameLists() override;
+    /// 21: the page shows the profile: lighting values, music colours (on
+    /// keyboards) and the key list.
+    void RefreshPage() override;
+    /// 24: assignments to macros that no longer exist return to their
+    /// defaults; a change is stored in the profile.
+    void ValidateMacroRefs() override;
+    CLightControlUI* LightPage() const;
+    CKeySetControlUI* KeySetPanel() const;
+    const tirk::LightingNameLists& LightingNames() const { return m_lightingNames; }
+    const std::vector<std::string>& MacroNames() const { return m_macroNames; }
+
+    // ---- lighting values ----
+    /// 54: the profile's lighting values.
+    tirk::LightInfoRecord GetLightValues() const { return m_profile->LastLightInfo(); }
+    /// 46: stores the lighting values in the profile document.
+    void StoreLightValues(const tirk::LightInfoRecord& values);
+    /// 47 with music-colour values: stores them and shows them on the page.
+    void StoreAudioLight(const tirk::AudioLightRecord& values);
+    /// 48: the music-colour values as the lighting page has them; with
+    /// `takeColour` the page's colour button is the current colour.
+    tirk::AudioLightRecord ReadAudioLight(bool takeColour) const;
+    /// Leaves the synchronised lighting (a change made on this device alone).
+    void LeaveSyncLighting() { m_syncOn = false; }
+
+    // ---- key assignments ----
+    /// 49: key `key` of the profile's key list is edited in the panel.
+    void SelectKey(int key) override;
+    /// Stores `entry` at the selected key in the profile's key list.
+    void StoreAtSelectedKey(const tirk::KeyListEntry& entry);
+    /// Fills "device_setkeyinfo_list": one row per key with a default, its
+    /// name (the text of its default) and its assignment.
+    void RefreshKeyListText();
+
 protected:
-    explicit CTelvorinFamilyDevice(int32_t familyCode);
+    CTelvorinFamilyDevice(int32_t familyCode, std::unique_ptr<tirk::CBasicProfiledata> profile);
     /// Sets up the page's profile panel for the device type and takes its
     /// active profile as the profile file base name.
     void SetUpProfilePanel();
+    /// Shows a message about a file (language text `textKey`, "%s" filled
+    /// with `detail`) once the step that found the problem has finished: a
+    /// modal window inside it would let a device removal run in its middle.
+    void TellUser(const std::string& textKey, const std::string& detail);
 
 private:
+    std::string AssignmentTextOf(const tirk::AssignmentCode& code) const;
+
+    std::unique_ptr<tirk::CBasicProfiledata> m_profile;
+    tirk::LightingNameLists m_lightingNames;
+    std::vector<std::string> m_macroNames;
+    tirk::FileResult m_lastSave;
     bool m_syncOffered = false;
     bool m_syncOn = false;
 };
 
 class CTelvorinMouseDevice : public CTelvorinFamilyDevice {
 public:
-    CTelvorinMouseDevice() : CTelvorinFamilyDevice(kFamilyMouse) {}
+    CTelvorinMouseDevice();
     std::string GetClass() const override { return "TelvorinMouseDevice"; }
     std::string ListenerExitText() const override { return "MS 设备同步线程设定退出"; }
 };
 
 class CTelvorinKeyboardDevice : public CTelvorinFamilyDevice {
 public:
-    CTelvorinKeyboardDevice() : CTelvorinFamilyDevice(kFamilyKeyboard) {}
+    CTelvorinKeyboardDevice();
     std::string GetClass() const override { return "TelvorinKeyboardDevice"; }
 };
 
 class CTelvorinMousePadDevice : public CTelvorinFamilyDevice {
 public:
-    CTelvorinMousePadDevice() : CTelvorinFamilyDevice(kFamilyMousePad) {}
+    CTelvorinMousePadDevice();
     std::string GetClass() const override { return "TelvorinMousePadDevice"; }
 };
 
 class CTelvorinHS6533Device : public CTelvorinFamilyDevice {
 public:
-    CTelvorinHS6533Device() : CTelvorinFamilyDevice(kFamilyHeadset) {}
+    CTelvorinHS6533Device();
     std::string GetClass() const override { return "TelvorinHS6533Device"; }
 };

@@ -49,6 +49,9 @@ TEST_F(ControlTableTest, LayoutElementsAreAnsweredByNameWithoutRegardToCase) {
         {"ComboEditContainerElement", "ComboEditContainerElement"},
         {"DeviceProfile", "DeviceProfile"},
         {"deviceprofile", "DeviceProfile"},
+        {"LightControl", "LightControl"},
+        {"KeySetControl", "KeySetControl"},
+        {"Pallet", "Pallet"},
     };
     for (const auto& [name, made] : cases)
         EXPECT_EQ(ClassMadeFor(CreateLayoutElement, name), made) << name;
@@ -65,7 +68,7 @@ TEST_F(ControlTableTest, DevicePageRootsAreTheFamilyObjects) {
 
 TEST_F(ControlTableTest, OtherNamesGetNothing) {
     for (const char* name :
-         {"", "Select", "SelectPanelX", "CSelectPanelUI", "Button", "DeviceProfileX", "LightControl",
+         {"", "Select", "SelectPanelX", "CSelectPanelUI", "Button", "DeviceProfileX", "LightControlX",
           "TelvorinDevice", "DeviceProfileUI", "ChartView", "HandImg"}) {
         EXPECT_EQ(CreateLayoutElement(name), nullptr) << name;
     }
@@ -84,7 +87,10 @@ TEST_F(ControlTableTest, StartUpRegistersTheClassesInOrder) {
         {"CHandImgSelectButtonUI", "HandImgSelectButton"},
         {"CDeviceOptionUI", "DeviceOption"},
         {"CMpDevicePowerUI", "MpDevicePower"},
+        {"CLightControlUI", "LightControl"},
+        {"CKeySetControlUI", "KeySetControl"},
         {"CDeviceProfileUI", "DeviceProfile"},
+        {"CPalletUI", "Pallet"},
     };
     ASSERT_EQ(FactoryClassRows().size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i)

@@ -1,0 +1,71 @@
+// The page command router: a notification from a device page (its type and
+// the sending control's name) picks one row of a table, and the row's handler
+// acts on the device whose page is shown. Names match exactly or as an indexed
+// prefix ("color_option_" + N), without regard to case. Each area of the pages contributes its own
+// table (app/routes/); a later family adds rows, not code paths.
+#pragma once
+
+#include <map>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "ui/ui_base.h"
+
+class CTelvorinFamilyDevice;
+
+namespace tirk {
+
+/// What the routes need of the main window.
+class IPageServices {
+public:
+    virtual ~IPageServices() = default;
+    /// The device whose page is shown; nullptr when none.
+    virtual CTelvorinFamilyDevice* CurrentDevice() = 0;
+    /// Shows the language text `textKey` ("%s" filled with `detail`) in the
+    /// message window, with an OK button.
+    virtual void ShowMessage(const std::string& textKey, const std::string& detail = {}) = 0;
+};
+
+/// One routed notification.
+struct RouteCall {
+    TNotifyUI& msg;
+    IPageServices& services;
+    CTelvorinFamilyDevice& device;
+    int index = -1;  ///< the number of an indexed name, −1 for an exact one
+};
+
+using RouteHandler = void (*)(RouteCall& call);
+
+/// A row: notification type, control name (or name prefix), handler.
+struct PageRoute {
+    const char* type;
+    const char* name;
+    bool indexed;  ///< `name` is a prefix followed by a decimal number
+    RouteHandler handler;
+};
+
+class CPageRouter {
+public:
+    /// Adds a table's rows; a later row for the same type and name replaces
+    /// the earlier one.
+    void AddRoutes(std::span<const PageRoute> routes);
+    /// Runs the row of `msg` on the current device. True when a row matched
+    /// (even without a current device, so that nothing else takes the page's
+    /// notification).
+    bool Route(TNotifyUI& msg, IPageServices& services) const;
+    /// The row `msg` matches, with its index; nullptr when none.
+    const PageRoute* Find(const std::string& type, const std::string& name, int& index) const;
+
+private:
+    using Key = std::pair<std::string, std::string>;
+    std::map<Key, const PageRoute*> m_exact;
+    std::map<Key, const PageRoute*> m_indexed;
+};
+
+/// The tables of the areas of the pages.
+std::span<const PageRoute> FeatureTabRoutes();
+std::span<const PageRoute> LightingRoutes();
+std::span<const PageRoute> KeyAssignmentRoutes();
+
+}  // namespace tirk
