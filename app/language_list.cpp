@@ -1,4 +1,5 @@
 #include "app/language_list.h"
+#include "core/json_text.h"
 
 #include <json/reader.h>
 #include <json/value.h>
@@ -128,7 +129,7 @@ bool ParseLanguageList(std::string_view json, const std::string& source, Languag
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string parse_error;
-    if (!reader->parse(json.data(), json.data() + json.size(), &root, &parse_error)) {
+    if (!tirk::ParseJsonText(*reader, json, &root, &parse_error)) {
         *error = source + ": " + parse_error;
         while (!error->empty() && error->back() == '\n') error->pop_back();
         return false;

@@ -215,7 +215,10 @@ CTelvorinFamilyDevice* CMainWnd::CurrentDevice() const {
 }
 
 void CMainWnd::ShowMessage(const std::string& textKey, const std::string& detail) {
-    CMsgWnd::ShowMessageFilled(this, "", textKey, detail, window_dpi_, MsgButtons::kConfirm);
+    if (detail.empty())
+        CMsgWnd::ShowMessage(this, "", textKey, window_dpi_, MsgButtons::kConfirm);
+    else
+        CMsgWnd::ShowMessageFilled(this, "", textKey, detail, window_dpi_, MsgButtons::kConfirm);
 }
 
 CDeviceProfileUI* CMainWnd::ProfilePanelOf(CTelvorinFamilyDevice& device) {

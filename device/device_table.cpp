@@ -1,4 +1,5 @@
 #include "device/device_table.h"
+#include "core/json_text.h"
 
 #include <json/json.h>
 #include <pwd.h>
@@ -261,7 +262,7 @@ bool ParseJsonObject(std::string_view json, const std::string& sourceName, Json:
     Json::CharReaderBuilder::strictMode(&builder.settings_);
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     std::string problem;
-    if (!reader->parse(json.data(), json.data() + json.size(), root, &problem)) {
+    if (!ParseJsonText(*reader, json, root, &problem)) {
         *error = sourceName + ": not valid JSON: " + problem;
         return false;
     }

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "profile/basic_profiledata.h"
+#include "core/json_text.h"
 #include "profile/lighting_files.h"
 
 namespace {
@@ -36,7 +37,7 @@ Json::Value Parse(std::string_view bytes) {
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string error;
-    if (bytes.empty() || !reader->parse(bytes.data(), bytes.data() + bytes.size(), &root, &error))
+    if (bytes.empty() || !tirk::ParseJsonText(*reader, bytes, &root, &error))
         return Json::nullValue;
     return root;
 }

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "profile/lighting_files.h"
+#include "core/json_text.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ size_t ExpectedSteps(std::string_view bytes) {
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string error;
-    if (bytes.empty() || !reader->parse(bytes.data(), bytes.data() + bytes.size(), &root, &error))
+    if (bytes.empty() || !tirk::ParseJsonText(*reader, bytes, &root, &error))
         return 0;
     if (!root.isObject()) return 0;
     constexpr std::string_view kList = "LEDEffectList";

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 #include "core/log.h"
@@ -31,7 +30,7 @@ constexpr std::array<uint32_t, kColourSlotCount> kDefaultSlots = {
 using Problem = std::optional<std::string>;
 
 Problem ReadColour(const Json::Value& slot, const std::string& where, uint32_t& colour) {
-    const Json::Value* member = slot.find(kColour, kColour + sizeof kColour - 1);
+    const Json::Value* member = json::FindMember(slot, kColour);
     if (!member) return where + " has no \"color\"";
     if (!member->isString()) return where + " \"color\" is not a string";
     std::optional<uint32_t> parsed = ParseColour(member->asString());
@@ -41,7 +40,7 @@ Problem ReadColour(const Json::Value& slot, const std::string& where, uint32_t& 
 }
 
 Problem ReadSelection(const Json::Value& info, const char* name, int& selection) {
-    const Json::Value* member = info.find(name, name + std::strlen(name));
+    const Json::Value* member = json::FindMember(info, name);
     int64_t value = 0;
     if (!member) return std::string("no \"") + name + "\"";
     if (!json::AsInteger(*member, value)) return std::string("\"") + name + "\" is not an integer";
@@ -53,7 +52,7 @@ Problem ReadSelection(const Json::Value& info, const char* name, int& selection)
 
 // The slot array `name`: present, an array of exactly 20 objects.
 Problem SlotArray(const Json::Value& info, const char* name, const Json::Value*& array) {
-    array = info.find(name, name + std::strlen(name));
+    array = json::FindMember(info, name);
     if (!array) return std::string("no \"") + name + "\"";
     if (!array->isArray()) return std::string("\"") + name + "\" is not an array";
     if (array->size() != kColourSlotCount)
@@ -83,7 +82,7 @@ Problem ReadCollected(const Json::Value& info, ColourOptions& options) {
         const Json::Value& slot = (*array)[i];
         std::string where = std::string("\"") + kCollected + "\"[" + std::to_string(i) + "]";
         if (Problem p = ReadColour(slot, where, options.collected[i].colour)) return p;
-        const Json::Value* data = slot.find(kUserData, kUserData + sizeof kUserData - 1);
+        const Json::Value* data = json::FindMember(slot, kUserData);
         if (!data) return where + " has no \"UserData\"";
         if (!data->isString()) return where + " \"UserData\" is not a string";
         options.collected[i].userData = data->asString();
@@ -115,7 +114,7 @@ std::optional<uint32_t> ParseColour(std::string_view text) {
 
 std::optional<std::string> ColourOptionsFromJson(const Json::Value& root, ColourOptions& options) {
     if (!root.isObject()) return std::string("the file is not a JSON object");
-    const Json::Value* info = root.find(kRoot, kRoot + sizeof kRoot - 1);
+    const Json::Value* info = json::FindMember(root, kRoot);
     if (!info) return std::string("no \"coloroptioninfo\"");
     if (!info->isObject()) return std::string("\"coloroptioninfo\" is not an object");
     ColourOptions read;

@@ -5,16 +5,6 @@
 namespace tirk::json {
 namespace {
 
-const Json::Value* Member(const Json::Value& object, const char* name) {
-    if (!object.isObject()) return nullptr;
-    return object.find(name, name + std::strlen(name));
-}
-
-const Json::Value* Element(const Json::Value& array, Json::ArrayIndex index) {
-    if (!array.isArray() || index >= array.size()) return nullptr;
-    return &array[index];
-}
-
 const Json::Value* IfObject(const Json::Value* value) {
     return value && value->isObject() ? value : nullptr;
 }
@@ -25,20 +15,35 @@ const Json::Value* IfArray(const Json::Value* value) {
 
 }  // namespace
 
+const Json::Value* FindMember(const Json::Value& object, const char* name) {
+    if (!object.isObject()) return nullptr;
+    return object.find(name, name + std::strlen(name));
+}
+
+const Json::Value* FindPresent(const Json::Value& object, const char* name) {
+    const Json::Value* member = FindMember(object, name);
+    return member && !member->isNull() ? member : nullptr;
+}
+
+const Json::Value* FindElement(const Json::Value& array, int64_t index) {
+    if (!array.isArray() || index < 0 || index >= int64_t(array.size())) return nullptr;
+    return &array[Json::ArrayIndex(index)];
+}
+
 const Json::Value* FindObject(const Json::Value& object, const char* name) {
-    return IfObject(Member(object, name));
+    return IfObject(FindMember(object, name));
 }
 
 const Json::Value* FindArray(const Json::Value& object, const char* name) {
-    return IfArray(Member(object, name));
+    return IfArray(FindMember(object, name));
 }
 
 const Json::Value* ObjectAt(const Json::Value& array, Json::ArrayIndex index) {
-    return IfObject(Element(array, index));
+    return IfObject(FindElement(array, index));
 }
 
 const Json::Value* ArrayAt(const Json::Value& array, Json::ArrayIndex index) {
-    return IfArray(Element(array, index));
+    return IfArray(FindElement(array, index));
 }
 
 Json::ArrayIndex SizeOf(const Json::Value* array) {
@@ -58,13 +63,13 @@ bool AsInteger(const Json::Value& value, int64_t& out) {
 }
 
 int64_t IntOr(const Json::Value* object, const char* name, int64_t fallback) {
-    const Json::Value* member = object ? Member(*object, name) : nullptr;
+    const Json::Value* member = object ? FindMember(*object, name) : nullptr;
     int64_t value;
     return member && AsInteger(*member, value) ? value : fallback;
 }
 
 bool FlagOr(const Json::Value* object, const char* name, bool fallback) {
-    const Json::Value* member = object ? Member(*object, name) : nullptr;
+    const Json::Value* member = object ? FindMember(*object, name) : nullptr;
     if (!member) return fallback;
     if (member->isBool()) return member->asBool();
     int64_t value;
@@ -72,8 +77,29 @@ bool FlagOr(const Json::Value* object, const char* name, bool fallback) {
 }
 
 std::string StringOr(const Json::Value* object, const char* name, const std::string& fallback) {
-    const Json::Value* member = object ? Member(*object, name) : nullptr;
+    const Json::Value* member = object ? FindMember(*object, name) : nullptr;
     return member && member->isString() ? member->asString() : fallback;
+}
+
+const char* TypeText(Json::ValueType type) {
+    switch (type) {
+        case Json::nullValue:
+            return "null";
+        case Json::intValue:
+        case Json::uintValue:
+            return "an integer";
+        case Json::realValue:
+            return "a number with a fraction";
+        case Json::stringValue:
+            return "a string";
+        case Json::booleanValue:
+            return "a boolean";
+        case Json::arrayValue:
+            return "an array";
+        case Json::objectValue:
+            return "an object";
+    }
+    return "a value";
 }
 
 Json::Value& MakeObject(Json::Value& value) {

@@ -15,6 +15,15 @@ namespace tirk::json {
 
 // ---- reading: never modify the document, never throw ----
 
+/// Member `name` of any type (null included) when `object` is an object, else nullptr.
+const Json::Value* FindMember(const Json::Value& object, const char* name);
+/// Member `name` unless it is missing or null, when `object` is an object:
+/// the program writes sections it looked up but did not find as null, so
+/// null means missing.
+const Json::Value* FindPresent(const Json::Value& object, const char* name);
+/// Element `index` of any type when `array` is an array that long, else
+/// nullptr (also for a negative index).
+const Json::Value* FindElement(const Json::Value& array, int64_t index);
 /// The member `name` when `object` is an object holding an object there, else nullptr.
 const Json::Value* FindObject(const Json::Value& object, const char* name);
 /// The member `name` when `object` is an object holding an array there, else nullptr.
@@ -36,6 +45,10 @@ int64_t IntOr(const Json::Value* object, const char* name, int64_t fallback = 0)
 bool FlagOr(const Json::Value* object, const char* name, bool fallback = false);
 /// String member, `fallback` when missing or not a string.
 std::string StringOr(const Json::Value* object, const char* name, const std::string& fallback = {});
+
+/// The type as messages name it: "null", "an integer", "a number with a
+/// fraction", "a string", "a boolean", "an array", "an object".
+const char* TypeText(Json::ValueType type);
 
 // ---- writing: make the path exist with the right types ----
 

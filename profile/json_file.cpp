@@ -1,4 +1,5 @@
 #include "profile/json_file.h"
+#include "core/json_text.h"
 
 #include <json/reader.h>
 #include <json/writer.h>
@@ -65,13 +66,26 @@ Json::Value ReadJsonFile(const std::string& path, JsonReadStatus& status, std::s
     Json::Value root;
     std::string parseError;
     const std::string& content = read.content;
-    if (!reader->parse(content.data(), content.data() + content.size(), &root, &parseError)) {
+    if (!ParseJsonText(*reader, content, &root, &parseError)) {
         status = JsonReadStatus::Unparsable;
         error = path + ": does not parse: " + parseError;
         return Json::nullValue;
     }
     status = JsonReadStatus::Ok;
     return root;
+}
+
+std::string ParseImportedJson(std::string_view text, Json::Value& root,
+                              DuplicateMembers duplicates) {
+    Json::CharReaderBuilder builder;  // comments allowed, as in every file the program reads
+    builder["failIfExtra"] = true;
+    builder["skipBom"] = true;
+    builder["rejectDupKeys"] = duplicates == DuplicateMembers::kRefused;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    std::string error;
+    if (ParseJsonText(*reader, text, &root, &error)) return {};
+    while (!error.empty() && (error.back() == '\n' || error.back() == ' ')) error.pop_back();
+    return "is not a complete JSON document: " + error;
 }
 
 std::string ReadProblem(const std::string& path, const std::string& error) {

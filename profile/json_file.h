@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
 #include "core/atomic_file.h"
 #include "core/file_read.h"
@@ -47,6 +48,16 @@ std::string ReadProblem(const std::string& path, const std::string& error);
 /// empty or unparsable file; an unreadable or unparsable one is logged as a
 /// file fault naming the file and the problem.
 Json::Value ReadJson(const std::string& path);
+
+/// Whether an imported document may repeat a member name in one object.
+enum class DuplicateMembers { kAllowed, kRefused };
+
+/// Parses the bytes of a file offered for import, which must be one whole
+/// JSON document: comments and a byte order mark are allowed, anything after
+/// the document is not. Returns empty with `root` set, or "is not a complete
+/// JSON document: <what the parser found>".
+std::string ParseImportedJson(std::string_view text, Json::Value& root,
+                              DuplicateMembers duplicates);
 
 /// The on-disk text of a value: the styled form (three-space indentation,
 /// object members in byte order, short arrays on one line) plus one newline.

@@ -97,10 +97,6 @@ std::string TextBuilder::KeyboardKey(const AssignmentCode& code) const {
     return text;
 }
 
-bool IsMacroKind(uint8_t kind) {
-    return kind == assign_kind::kMacro || kind == assign_kind::kMacroRepeat;
-}
-
 }  // namespace
 
 int CategoryOfCode(const AssignmentCode& code, const AssignmentCode& defaultCode) {

@@ -55,6 +55,11 @@ inline constexpr uint8_t kSpecial = 0xA0;
 inline constexpr uint8_t kMKey = 0xD0;
 }  // namespace assign_kind
 
+/// True for the kinds that play a macro: 0x70 (once) and 0x71 (repeated).
+inline constexpr bool IsMacroKind(uint8_t kind) {
+    return kind == assign_kind::kMacro || kind == assign_kind::kMacroRepeat;
+}
+
 /// The left mouse button's code, which a mouse must always keep on one key.
 inline constexpr AssignmentCode kLeftButtonCode{0x10, 0x01, 0x00};
 

@@ -1,6 +1,5 @@
 #include "profile/lighting_files.h"
 
-#include <cstring>
 #include <filesystem>
 #include <limits>
 
@@ -11,17 +10,6 @@
 
 namespace tirk {
 namespace {
-
-/// Member `name` of `object` when `object` is an object, else nullptr.
-const Json::Value* MemberOf(const Json::Value& object, const char* name) {
-    return object.isObject() ? object.find(name, name + std::strlen(name)) : nullptr;
-}
-
-/// Element `index` of `array` when it is an array that long, else nullptr.
-const Json::Value* ElementOf(const Json::Value& array, int index) {
-    if (!array.isArray() || index < 0 || Json::ArrayIndex(index) >= array.size()) return nullptr;
-    return &array[Json::ArrayIndex(index)];
-}
 
 /// "<list>[<index>]" for the log.
 std::string Indexed(const std::string& list, int64_t index) {
@@ -50,7 +38,7 @@ public:
 
     /// An integer, an integral real or a boolean (1 or 0).
     int64_t Integer(const Json::Value& object, const char* name) const {
-        const Json::Value* member = MemberOf(object, name);
+        const Json::Value* member = json::FindMember(object, name);
         int64_t value = 0;
         if (member && member->isBool()) return member->asBool() ? 1 : 0;
         if (member && json::AsInteger(*member, value)) return value;
@@ -72,7 +60,7 @@ public:
     }
 
     std::string Text(const Json::Value& object, const char* name) const {
-        const Json::Value* member = MemberOf(object, name);
+        const Json::Value* member = json::FindMember(object, name);
         if (member && member->isString()) return WellFormedUtf8(member->asString());
         Report(name, member ? "not a string" : "missing", "an empty text");
         return {};
@@ -92,12 +80,12 @@ private:
 const Json::Value* FamilyEntry(const Json::Value& root, const char* listName, int index,
                                const std::string& file) {
     if (root.isNull()) return nullptr;
-    const Json::Value* lists = MemberOf(root, listName);
-    if (!lists || !lists->isArray()) {
+    const Json::Value* lists = json::FindArray(root, listName);
+    if (!lists) {
         log::FileFault(file, std::string("no \"") + listName + "\" array; the lists are kept");
         return nullptr;
     }
-    const Json::Value* entry = ElementOf(*lists, index);
+    const Json::Value* entry = json::FindElement(*lists, index);
     const std::string where = Indexed(listName, index);
     if (!entry || entry->isNull()) {
         log::Printf("%s: no entry %s; the lists are kept", file.c_str(), where.c_str());
@@ -234,13 +222,13 @@ std::string EffectGuidProblem(std::string_view guid) {
         return "the Guid holds a path separator";
     if (guid.find("..") != std::string_view::npos) return "the Guid holds \"..\"";
     if (guid.find('\0') != std::string_view::npos) return "the Guid holds a NUL character";
-    if (WellFormedUtf8(std::string(guid)) != guid) return "the Guid is not valid UTF-8";
+    if (!IsUtf8(guid)) return "the Guid is not valid UTF-8";
     return {};
 }
 
 std::vector<EffectStep> EffectStepsOf(const Json::Value& root, const std::string& file) {
-    const Json::Value* list = MemberOf(root, "LEDEffectList");
-    if (!list || !list->isArray()) {
+    const Json::Value* list = json::FindArray(root, "LEDEffectList");
+    if (!list) {
         log::FileFault(file, "no \"LEDEffectList\" array; the effect has no steps");
         return {};
     }
@@ -259,9 +247,9 @@ std::vector<EffectStep> ReadEffectSteps(const Json::Value& config, const std::st
         log::Bug("ReadEffectSteps: a lighting configuration without a file");
         return {};
     }
-    const Json::Value* lists = MemberOf(config, "LightInfo");
-    const Json::Value* first = lists ? ElementOf(*lists, 0) : nullptr;
-    const Json::Value* entry = first ? ElementOf(*first, modeIndex) : nullptr;
+    const Json::Value* lists = json::FindArray(config, "LightInfo");
+    const Json::Value* first = lists ? json::ArrayAt(*lists, 0) : nullptr;
+    const Json::Value* entry = first ? json::FindElement(*first, modeIndex) : nullptr;
     const std::string where = Indexed("LightInfo[0]", modeIndex);
     if (!entry || entry->isNull()) {
         log::Printf("%s: no custom effect at %s", configPath.c_str(), where.c_str());
@@ -269,7 +257,7 @@ std::vector<EffectStep> ReadEffectSteps(const Json::Value& config, const std::st
     }
     const ElementReader reader(configPath, where);
     if (!reader.IsObject(*entry)) return {};
-    const Json::Value* guidMember = MemberOf(*entry, "Guid");
+    const Json::Value* guidMember = json::FindMember(*entry, "Guid");
     const bool isText = guidMember && guidMember->isString();
     const std::string guid = isText ? guidMember->asString() : std::string();
     const std::string problem =

@@ -1,18 +1,16 @@
 #include "profile/macro_store.h"
 
-#include <json/reader.h>
-
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <utility>
 
 #include "core/log.h"
 #include "profile/basic_profiledata.h"
+#include "profile/file_names.h"
 #include "profile/json_access.h"
 #include "profile/json_file.h"
+#include "profile/key_assignment.h"
 #include "profile/profile_list.h"
 #include "profile/profile_names.h"
 #include "profile/utf8.h"
@@ -20,7 +18,6 @@
 namespace tirk {
 namespace {
 
-constexpr int kMaxGuidLength = 200;  // the file name, with ".mac", must fit NAME_MAX
 constexpr uint8_t kNoKey = 255;
 constexpr uint16_t kMaxDelay = 65535;
 constexpr std::size_t kHeaderBytes = 16;
@@ -57,54 +54,10 @@ MacroResult Refused(std::string detail) {
 
 // ---- small helpers ----
 
-const Json::Value* Find(const Json::Value& object, const char* name) {
-    return object.isObject() ? object.find(name, name + std::strlen(name)) : nullptr;
-}
-
-/// A member that is there and not null (null reads as missing).
-const Json::Value* Present(const Json::Value& object, const char* name) {
-    const Json::Value* member = Find(object, name);
-    return member && !member->isNull() ? member : nullptr;
-}
-
-const char* TypeText(const Json::Value& value) {
-    switch (value.type()) {
-        case Json::nullValue:
-            return "null";
-        case Json::intValue:
-        case Json::uintValue:
-            return "an integer";
-        case Json::realValue:
-            return "a number with a fraction";
-        case Json::stringValue:
-            return "a string";
-        case Json::booleanValue:
-            return "a boolean";
-        case Json::arrayValue:
-            return "an array";
-        case Json::objectValue:
-            return "an object";
-    }
-    return "a value";
-}
-
 std::string Quoted(std::string_view text) {
     if (text.size() > kShownTextBytes)
         return "\"" + std::string(text.substr(0, kShownTextBytes)) + "…\"";
     return "\"" + std::string(text) + "\"";
-}
-
-bool IsUtf8(std::string_view bytes) {
-    // Decoding replaces every ill-formed sequence, so only valid text survives
-    // the round trip unchanged.
-    return WideToUtf8(Utf8ToWide(bytes)) == bytes;
-}
-
-/// A Guid becomes a file name in the device data folder, so one that a
-/// hand-edited list gives must not reach outside it.
-bool IsPlainFileName(const std::string& name) {
-    return !name.empty() && name.size() <= kMaxGuidLength && name != "." && name != ".." &&
-           name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 /// The value of a string of decimal digits, saturated above the largest
@@ -119,21 +72,13 @@ int64_t DigitsValue(const std::string& text) {
     return value;
 }
 
-/// An integer JSON value; values above INT64_MAX saturate (all are out of range anyway).
+/// An integer JSON value; values above INT64_MAX saturate instead of wrapping
+/// (all are out of range anyway), so a message never shows a negative number
+/// the file does not hold.
 bool IntegerOf(const Json::Value& value, int64_t& out) {
-    if (value.isInt64()) {
-        out = value.asInt64();
-        return true;
-    }
-    if (value.isUInt64()) {
-        out = INT64_MAX;
-        return true;
-    }
-    return false;
-}
-
-bool IsMacroBinding(const AssignmentCode& code) {
-    return code.kind == 0x70 || code.kind == 0x71;
+    if (!json::AsInteger(value, out)) return false;
+    if (!value.isInt64()) out = INT64_MAX;
+    return true;
 }
 
 std::vector<std::string> NamesOf(const std::vector<MacroEntry>& entries) {
@@ -174,10 +119,10 @@ bool IsEventType(int64_t type) {
 
 /// Reads integer member `name` into `value`; else why not.
 std::string IntegerMemberProblem(const Json::Value& event, const char* name, int64_t& value) {
-    const Json::Value* member = Find(event, name);
+    const Json::Value* member = json::FindMember(event, name);
     if (!member) return std::string("has no \"") + name + "\"";
     if (!IntegerOf(*member, value))
-        return std::string("has a \"") + name + "\" that is " + TypeText(*member) +
+        return std::string("has a \"") + name + "\" that is " + json::TypeText(member->type()) +
                ", not an integer";
     return {};
 }
@@ -205,7 +150,7 @@ std::string DelayProblem(const Json::Value* delay) {
         return {};
     }
     if (!delay->isString())
-        return std::string("has a \"Delay\" that is ") + TypeText(*delay) +
+        return std::string("has a \"Delay\" that is ") + json::TypeText(delay->type()) +
                ", not an integer or a decimal string";
     const std::string text = delay->asString();
     value = DigitsValue(text);
@@ -216,7 +161,8 @@ std::string DelayProblem(const Json::Value* delay) {
 
 /// Empty when the event is usable at `strictness`; else what is wrong with it.
 std::string EventProblem(const Json::Value& event, Strictness strictness) {
-    if (!event.isObject()) return std::string("is ") + TypeText(event) + ", not an object";
+    if (!event.isObject())
+        return std::string("is ") + json::TypeText(event.type()) + ", not an object";
     int64_t type = 0;
     int64_t button = 0;
     if (std::string problem = IntegerMemberProblem(event, "Type", type); !problem.empty())
@@ -225,11 +171,12 @@ std::string EventProblem(const Json::Value& event, Strictness strictness) {
         return problem;
     if (std::string problem = CodeProblem(type, button); !problem.empty()) return problem;
     if (strictness == Strictness::kLoad) return {};
-    const Json::Value* action = Find(event, "Action");
+    const Json::Value* action = json::FindMember(event, "Action");
     if (!action) return "has no \"Action\"";
     if (!action->isString())
-        return std::string("has an \"Action\" that is ") + TypeText(*action) + ", not a string";
-    return DelayProblem(Find(event, "Delay"));
+        return std::string("has an \"Action\" that is ") + json::TypeText(action->type()) +
+               ", not a string";
+    return DelayProblem(json::FindMember(event, "Delay"));
 }
 
 std::string EventPlace(Json::ArrayIndex index, Json::ArrayIndex count) {
@@ -254,35 +201,22 @@ std::vector<Json::Value> PlayableEvents(const Json::Value& list, std::string& wh
 }
 
 std::string StringMemberProblem(const Json::Value& root, const char* name) {
-    const Json::Value* member = Present(root, name);
+    const Json::Value* member = json::FindPresent(root, name);
     if (member && !member->isString())
-        return std::string("\"") + name + "\" is " + TypeText(*member) + ", not a string";
+        return std::string("\"") + name + "\" is " + json::TypeText(member->type()) +
+               ", not a string";
     return {};
 }
 
 std::string MacroNameProblem(const Json::Value& root) {
     if (std::string problem = StringMemberProblem(root, "MacroName"); !problem.empty())
         return problem;
-    const Json::Value* name = Present(root, "MacroName");
+    const Json::Value* name = json::FindPresent(root, "MacroName");
     if (!name) return {};
     const std::string text = name->asString();
     if (!IsUtf8(text)) return "\"MacroName\" is not UTF-8 text";
     if (text.find_first_of("/\\") != std::string::npos)
         return "\"MacroName\" " + Quoted(text) + " holds a path separator";
-    return {};
-}
-
-std::string StemProblem(std::string_view stem) {
-    if (!IsUtf8(stem)) return "its name is not UTF-8 text";
-    switch (CheckProfileName(stem)) {
-        case ProfileNameProblem::kEmpty:
-            return "its name gives no macro name";
-        case ProfileNameProblem::kUnusableCharacter:
-            return "its name " + Quoted(stem) +
-                   " holds \"&\" or has the form %[…], which a macro name cannot";
-        case ProfileNameProblem::kNone:
-            break;
-    }
     return {};
 }
 
@@ -297,20 +231,6 @@ std::string CapacityProblem(std::size_t eventCount, std::size_t capacity) {
     return "has " + std::to_string(eventCount) +
            " events; one macro of this device holds at most " + std::to_string(room) + " (" +
            std::to_string(capacity) + " bytes of macro memory)";
-}
-
-bool ParseWhole(std::string_view text, Json::Value& root, std::string& error) {
-    Json::CharReaderBuilder builder;  // comments allowed, as in every file the program reads
-    builder["failIfExtra"] = true;
-    builder["skipBom"] = true;
-    builder["rejectDupKeys"] = true;  // which of the two would a reader take?
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    return reader->parse(text.data(), text.data() + text.size(), &root, &error);
-}
-
-std::string TrimmedError(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    return text;
 }
 
 MacroImportCheck RefuseCheck(std::string problem) {
@@ -345,7 +265,7 @@ Existing ReadExisting(const std::string& path, const char* arrayMember) {
                                                           : ReadProblem(path, error));
         return existing;
     }
-    const Json::Value* member = Present(root, arrayMember);
+    const Json::Value* member = json::FindPresent(root, arrayMember);
     if (member && !member->isArray()) {
         existing.keepCopy = true;
         log::FileFault(path, std::string("\"") + arrayMember + "\" is not an array");
@@ -432,7 +352,7 @@ uint16_t MacroDelay(const Json::Value& delay) {
 
 PackedMacroEvent Pack(const Json::Value& event) {
     const Json::Value* object = event.isObject() ? &event : nullptr;
-    const Json::Value* delay = object ? Find(event, "Delay") : nullptr;
+    const Json::Value* delay = object ? json::FindMember(event, "Delay") : nullptr;
     const uint16_t ms = delay ? MacroDelay(*delay) : 0;
     const bool down = json::StringOr(object, "Action") == "down";
     const auto type = uint8_t(json::IntOr(object, "Type"));
@@ -447,16 +367,17 @@ MacroImportCheck CheckMacroFile(std::string_view bytes, std::string_view stem,
                            " bytes");
     if (bytes.empty()) return RefuseCheck("is empty");
     Json::Value root;
-    std::string error;
-    if (!ParseWhole(bytes, root, error))
-        return RefuseCheck("is not a complete JSON document: " + TrimmedError(error));
+    // Which of two "Events" would a reader take? A macro file repeats no member.
+    if (std::string problem = ParseImportedJson(bytes, root, DuplicateMembers::kRefused);
+        !problem.empty())
+        return RefuseCheck(std::move(problem));
     if (!root.isObject())
-        return RefuseCheck(std::string("is not a macro file: the top level is ") + TypeText(root) +
-                           ", not an object");
+        return RefuseCheck(std::string("is not a macro file: the top level is ") +
+                           json::TypeText(root.type()) + ", not an object");
     MacroImportCheck check{true, {}, {}};
-    if (const Json::Value* events = Present(root, "Events")) {
+    if (const Json::Value* events = json::FindPresent(root, "Events")) {
         if (!events->isArray())
-            return RefuseCheck(std::string("\"Events\" is ") + TypeText(*events) +
+            return RefuseCheck(std::string("\"Events\" is ") + json::TypeText(events->type()) +
                                ", not an array");
         for (Json::ArrayIndex i = 0; i < events->size(); ++i) {
             const Json::Value& event = (*events)[i];
@@ -465,9 +386,9 @@ MacroImportCheck CheckMacroFile(std::string_view bytes, std::string_view stem,
             check.events.push_back(event);
         }
     }
-    for (std::string problem :
-         {StringMemberProblem(root, "Guid"), MacroNameProblem(root),
-          CapacityProblem(check.events.size(), capacity), StemProblem(stem)}) {
+    for (std::string problem : {StringMemberProblem(root, "Guid"), MacroNameProblem(root),
+                                CapacityProblem(check.events.size(), capacity),
+                                ImportedNameProblem(stem, "macro", Quoted(stem))}) {
         if (!problem.empty()) return RefuseCheck(std::move(problem));
     }
     return check;
@@ -489,10 +410,7 @@ std::string ImportedMacroName(const std::vector<std::string>& names, const std::
 }
 
 std::string MacroStemOf(const std::string& path) {
-    std::string name = std::filesystem::path(path).filename().string();
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos) name.erase(dot);
-    return name;
+    return FileStem(path);
 }
 
 // ---- download ------------------------------------------------------------------------
@@ -516,7 +434,7 @@ std::vector<int> UsedMacros(std::span<const uint8_t> keyTable,
     const std::size_t positions = std::min(keyTable.size(), bindings.size());
     for (std::size_t p = 0; p < positions; ++p) {
         const AssignmentCode& code = bindings[p].current.code;
-        if (keyTable[p] == kNoKey || !IsMacroBinding(code) || code.p1 >= macroCount) continue;
+        if (keyTable[p] == kNoKey || !IsMacroKind(code.kind) || code.p1 >= macroCount) continue;
         if (std::find(used.begin(), used.end(), code.p1) == used.end()) used.push_back(code.p1);
     }
     return used;
@@ -528,7 +446,7 @@ bool RenumberMacroBindings(std::vector<KeyListEntry>& list, int removed) {
     bool changed = false;
     for (KeyListEntry& entry : list) {
         AssignmentCode& code = entry.current.code;
-        if (!IsMacroBinding(code) || code.p1 < removed) continue;
+        if (!IsMacroKind(code.kind) || code.p1 < removed) continue;
         if (code.p1 == removed)
             code = entry.defaultHalf.code;
         else
@@ -540,7 +458,7 @@ bool RenumberMacroBindings(std::vector<KeyListEntry>& list, int removed) {
 
 bool UsesMacro(std::span<const KeyListEntry> list, int macro) {
     return std::any_of(list.begin(), list.end(), [macro](const KeyListEntry& entry) {
-        return IsMacroBinding(entry.current.code) && entry.current.code.p1 == macro;
+        return IsMacroKind(entry.current.code.kind) && entry.current.code.p1 == macro;
     });
 }
 
@@ -577,7 +495,7 @@ MacroStore::MacroStore(std::string folder)
 
 MacroStore::ListFile MacroStore::ReadListFile() const {
     ListFile list{ReadExisting(ListPath(), "MacroInfo"), {}};
-    const Json::Value* info = Present(list.file.root, "MacroInfo");
+    const Json::Value* info = json::FindPresent(list.file.root, "MacroInfo");
     for (Json::ArrayIndex i = 0; info && i < info->size(); ++i) {
         const Json::Value& element = (*info)[i];
         const Json::Value* object = element.isObject() ? &element : nullptr;
@@ -616,6 +534,11 @@ std::string MacroStore::NewGuid(const std::vector<MacroEntry>& entries) const {
 
 std::vector<MacroEntry> MacroStore::LoadList() const {
     return ReadListFile().entries;
+}
+
+bool MacroStore::ListUsable() const {
+    const ListFile list = ReadListFile();
+    return list.file.unreadable.empty() && !list.file.keepCopy;
 }
 
 std::vector<std::string> MacroStore::ListNames() const {
@@ -710,13 +633,14 @@ std::vector<Json::Value> MacroStore::LoadEvents(const std::string& guid,
     } else {
         root = ReadJsonFile(path, status, error);
     }
-    const Json::Value* list = Present(root, "Events");
+    const Json::Value* list = json::FindPresent(root, "Events");
     if (status == JsonReadStatus::Unreadable || status == JsonReadStatus::Unparsable) {
         what = ReadProblem(path, error) + "; the macro shows no events";
     } else if (status == JsonReadStatus::Ok && !root.isObject()) {
         what = "the top level is not an object; the macro shows no events";
     } else if (list && !list->isArray()) {
-        what = std::string("\"Events\" is ") + TypeText(*list) + "; the macro shows no events";
+        what = std::string("\"Events\" is ") + json::TypeText(list->type()) +
+               "; the macro shows no events";
     } else if (list) {
         events = PlayableEvents(*list, what);
     }
@@ -743,9 +667,11 @@ MacroResult MacroStore::SaveEvents(int index, const std::vector<Json::Value>& ev
             log::Bug("SaveEvents: an event that is not an object is not saved");
             continue;
         }
+        // Written as packing reads them, so that an exported file imports again.
         Json::Value copy = event;
-        const Json::Value* delay = Find(event, "Delay");
+        const Json::Value* delay = json::FindMember(event, "Delay");
         copy["Delay"] = std::to_string(delay ? MacroDelay(*delay) : 0);
+        copy["Action"] = json::StringOr(&event, "Action") == "down" ? "down" : "up";
         saved.append(std::move(copy));
     }
     CFileBatch batch;

@@ -219,6 +219,9 @@ public:
     std::vector<MacroEntry> LoadList() const;
     /// The names in index order (the key-binding chooser).
     std::vector<std::string> ListNames() const;
+    /// False when the list file is there but cannot be read or is damaged:
+    /// its entries are unknown, so bindings must not be judged against it.
+    bool ListUsable() const;
 
     /// Appends "macro_<n>" with a new Guid and writes the list; no macro file
     /// yet. kLimit when 50 macros exist.

@@ -1,15 +1,13 @@
 #include "profile/profile_import.h"
 
-#include <json/reader.h>
-
 #include <filesystem>
-#include <memory>
 #include <span>
 #include <string>
 #include <utility>
 
 #include "core/atomic_file.h"
 #include "profile/json_access.h"
+#include "profile/json_file.h"
 #include "profile/utf8.h"
 
 namespace tirk {
@@ -54,41 +52,13 @@ constexpr const char* kKeyboardSystemMembers[] = {"Repeat",      "RepeatDelay", 
 constexpr ProfileFamily kFamilies[] = {ProfileFamily::kKeyboard, ProfileFamily::kMouse,
                                        ProfileFamily::kMousePad, ProfileFamily::kHeadset};
 
-const char* TypeText(Json::ValueType type) {
-    switch (type) {
-        case Json::nullValue:
-            return "null";
-        case Json::intValue:
-        case Json::uintValue:
-            return "an integer";
-        case Json::realValue:
-            return "a number";
-        case Json::stringValue:
-            return "a string";
-        case Json::booleanValue:
-            return "a boolean";
-        case Json::arrayValue:
-            return "an array";
-        case Json::objectValue:
-            return "an object";
-    }
-    return "a value";
-}
-
 std::string Quoted(const std::string& name) {
     return "\"" + name + "\"";
 }
 
-/// A present (non-null) member; the program writes sections it looked up but
-/// did not find as null, so null means missing.
-const Json::Value* PresentMember(const Json::Value& object, const char* name) {
-    const Json::Value* member = object.find(name, name + std::char_traits<char>::length(name));
-    return member && !member->isNull() ? member : nullptr;
-}
-
 bool HasAnyMember(const Json::Value& object, std::span<const char* const> names) {
     for (const char* name : names) {
-        if (PresentMember(object, name)) return true;
+        if (json::FindPresent(object, name)) return true;
     }
     return false;
 }
@@ -106,11 +76,11 @@ unsigned SystemStagesFamilies(const Json::Value& section) {
 unsigned EvidenceOf(const Json::Value& document) {
     unsigned families = 0;
     for (const SectionRule& rule : kSections) {
-        const Json::Value* section = PresentMember(document, rule.name);
+        const Json::Value* section = json::FindPresent(document, rule.name);
         if (!section || rule.families == 0 || rule.families == kKeyedFamilies) continue;
         families |= rule.families;
     }
-    if (const Json::Value* system = PresentMember(document, "SystemStages"))
+    if (const Json::Value* system = json::FindPresent(document, "SystemStages"))
         families |= SystemStagesFamilies(*system);
     return families;
 }
@@ -128,59 +98,41 @@ std::string FamilyList(unsigned families) {
 /// Empty when every known section present has its JSON type.
 std::string SectionTypeProblem(const Json::Value& document) {
     for (const SectionRule& rule : kSections) {
-        const Json::Value* section = PresentMember(document, rule.name);
+        const Json::Value* section = json::FindPresent(document, rule.name);
         if (section && section->type() != rule.type)
-            return "section " + Quoted(rule.name) + " is " + TypeText(section->type()) + ", not " +
-                   TypeText(rule.type);
+            return "section " + Quoted(rule.name) + " is " + json::TypeText(section->type()) +
+                   ", not " + json::TypeText(rule.type);
     }
     return {};
 }
 
 std::string StringMemberProblem(const Json::Value& root, const char* name) {
-    const Json::Value* member = PresentMember(root, name);
+    const Json::Value* member = json::FindPresent(root, name);
     if (!member) return "has no " + Quoted(name);
     if (!member->isString())
-        return Quoted(name) + " is " + TypeText(member->type()) + ", not a string";
+        return Quoted(name) + " is " + json::TypeText(member->type()) + ", not a string";
     return {};
 }
 
 /// Empty when the root has the members of a profile; else what is wrong.
 std::string RootProblem(const Json::Value& root) {
     if (!root.isObject())
-        return "is not a profile: the top level is " + std::string(TypeText(root.type())) +
+        return "is not a profile: the top level is " + std::string(json::TypeText(root.type())) +
                ", not an object";
     for (const char* name : {"profilename", "profileUUID"}) {
         std::string problem = StringMemberProblem(root, name);
         if (!problem.empty()) return problem;
     }
-    const Json::Value* device = PresentMember(root, "Device");
+    const Json::Value* device = json::FindPresent(root, "Device");
     if (!device) return "has no \"Device\" array";
     if (!device->isArray())
-        return "\"Device\" is " + std::string(TypeText(device->type())) + ", not an array";
+        return "\"Device\" is " + std::string(json::TypeText(device->type())) + ", not an array";
     if (device->empty()) return "\"Device\" is empty";
     const Json::Value& element = (*device)[0];
     if (!element.isObject())
-        return "\"Device\"[0] is " + std::string(TypeText(element.type())) + ", not an object";
+        return "\"Device\"[0] is " + std::string(json::TypeText(element.type())) +
+               ", not an object";
     return SectionTypeProblem(element);
-}
-
-bool IsUtf8(std::string_view bytes) {
-    // Decoding replaces every ill-formed sequence, so only valid text survives
-    // the round trip unchanged.
-    return WideToUtf8(Utf8ToWide(bytes)) == bytes;
-}
-
-bool Parse(std::string_view text, Json::Value& root, std::string& error) {
-    Json::CharReaderBuilder builder;  // comments allowed, as in every file the program reads
-    builder["failIfExtra"] = true;
-    builder["skipBom"] = true;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    return reader->parse(text.data(), text.data() + text.size(), &root, &error);
-}
-
-std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    return text;
 }
 
 ImportCheck Refuse(std::string problem) {
@@ -229,7 +181,7 @@ ProfileFamily RecogniseProfileFamily(const Json::Value& document, std::string& p
         return ProfileFamily::kUnknown;
     }
     const unsigned evidence = EvidenceOf(document);
-    const bool hasKeys = PresentMember(document, "KeyList") != nullptr;
+    const bool hasKeys = json::FindPresent(document, "KeyList") != nullptr;
     for (ProfileFamily family : kFamilies) {
         if (evidence != Bit(family)) continue;
         if (hasKeys && !(kKeyedFamilies & Bit(family))) break;
@@ -251,9 +203,9 @@ ImportCheck CheckImportedProfile(std::string_view bytes, int deviceTypeCode) {
     if (bytes.empty()) return Refuse("is empty");
     if (!IsUtf8(bytes)) return Refuse("is not UTF-8 text");
     Json::Value root;
-    std::string error;
-    if (!Parse(bytes, root, error))
-        return Refuse("is not a complete JSON document: " + Trimmed(error));
+    if (std::string problem = ParseImportedJson(bytes, root, DuplicateMembers::kAllowed);
+        !problem.empty())
+        return Refuse(std::move(problem));
     if (std::string problem = RootProblem(root); !problem.empty()) return Refuse(problem);
 
     std::string problem;

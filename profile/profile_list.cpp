@@ -1,21 +1,19 @@
 #include "profile/profile_list.h"
 
-#include <cstring>
 #include <filesystem>
 #include <utility>
 
 #include "core/log.h"
+#include "profile/file_names.h"
 #include "profile/json_access.h"
 #include "profile/json_file.h"
 #include "profile/profile_import.h"
 #include "profile/profile_names.h"
-#include "profile/utf8.h"
 
 namespace tirk {
 namespace {
 
 constexpr const char* kHeadsetKeptSections[] = {"CustomEQNameInfo", "CustomEQHzValueInfo"};
-constexpr int kMaxIdLength = 200;  // the file name, with ".Json", must fit NAME_MAX
 
 ProfileResult Unchanged(std::string why = {}) {
     return {ProfileStatus::kUnchanged, {}, std::move(why)};
@@ -33,13 +31,6 @@ ProfileResult Refused(std::string detail) {
     return {ProfileStatus::kImportRefused, profile_text::kImportRefused, std::move(detail)};
 }
 
-/// An identifier becomes a file name in the device data folder, so one that
-/// a hand-edited list gives must not reach outside it.
-bool IsPlainFileName(const std::string& id) {
-    return !id.empty() && id.size() <= kMaxIdLength && id != "." && id != ".." &&
-           id.find('/') == std::string::npos && id.find('\0') == std::string::npos;
-}
-
 bool IsUsableEntry(const Json::Value& entry) {
     if (!entry.isObject()) return false;
     const Json::Value& id = entry["profileUUID"];
@@ -53,30 +44,6 @@ Json::Value NewEntry(const std::string& name, const std::string& id) {
     entry["profileislink"] = 0;
     entry["profilelinkmame"] = "";
     return entry;
-}
-
-/// The name a file gives an imported profile: its name without folder and
-/// without what follows the last dot.
-std::string NameFromPath(const std::string& path) {
-    std::string name = std::filesystem::path(path).filename().string();
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos) name.erase(dot);
-    return name;
-}
-
-/// Empty when the file name gives a usable profile name; else why not.
-std::string FileNameProblem(const std::string& base) {
-    if (WideToUtf8(Utf8ToWide(base)) != base) return "its name is not UTF-8 text";
-    switch (CheckProfileName(base)) {
-        case ProfileNameProblem::kEmpty:
-            return "its name gives no profile name";
-        case ProfileNameProblem::kUnusableCharacter:
-            return "its name \"" + base + "\" holds \"&\" or has the form %[…], which a " +
-                   "profile name cannot";
-        case ProfileNameProblem::kNone:
-            break;
-    }
-    return {};
 }
 
 /// A profile file's root for a rewrite: status Ok with an object, or Missing
@@ -404,8 +371,9 @@ ProfileResult CProfileList::Import(const std::string& path) {
     if (Count() >= kMaxProfiles) return LimitReached();
     ImportCheck check = ReadImportedProfile(path, m_deviceTypeCode);
     if (!check.ok) return Refused(check.problem);
-    const std::string base = NameFromPath(path);
-    if (std::string problem = FileNameProblem(base); !problem.empty())
+    const std::string base = FileStem(path);
+    if (std::string problem = ImportedNameProblem(base, "profile", "\"" + base + "\"");
+        !problem.empty())
         return Refused(path + ": " + problem);
     const std::string name = ImportedProfileName(Names(), TrimProfileName(base));
     return Append(name, std::move(check.root), false);
@@ -435,8 +403,8 @@ ProfileResult CProfileList::Reset(int selected) {
         const Json::Value current = ReadJson(path);
         if (const Json::Value* document = DeviceDocument(current)) {
             for (const char* name : kHeadsetKeptSections) {
-                const Json::Value* kept = document->find(name, name + std::strlen(name));
-                if (kept && !kept->isNull()) root["Device"][0][name] = *kept;
+                if (const Json::Value* kept = json::FindPresent(*document, name))
+                    root["Device"][0][name] = *kept;
             }
         }
     }

@@ -80,6 +80,21 @@ ProfileNameProblem CheckProfileName(std::string_view name) {
     return ProfileNameProblem::kNone;
 }
 
+std::string ImportedNameProblem(std::string_view stem, const char* noun,
+                                const std::string& shownStem) {
+    if (!IsUtf8(stem)) return "its name is not UTF-8 text";
+    switch (CheckProfileName(stem)) {
+        case ProfileNameProblem::kEmpty:
+            return std::string("its name gives no ") + noun + " name";
+        case ProfileNameProblem::kUnusableCharacter:
+            return "its name " + shownStem + " holds \"&\" or has the form %[…], which a " + noun +
+                   " name cannot";
+        case ProfileNameProblem::kNone:
+            break;
+    }
+    return {};
+}
+
 std::string AddedProfileName(const std::vector<std::string>& names) {
     for (int n = 1;; ++n) {
         std::string candidate = "profile" + std::to_string(n);

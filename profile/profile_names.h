@@ -36,6 +36,13 @@ enum class ProfileNameProblem {
 /// The character rule is checked first, then emptiness.
 ProfileNameProblem CheckProfileName(std::string_view name);
 
+/// Empty when `stem`, the name of a file offered for import, gives a usable
+/// name for a `noun` ("profile", "macro"): UTF-8 and passing CheckProfileName.
+/// Else why not, beginning "its name"; `shownStem` is the stem as the message
+/// quotes it.
+std::string ImportedNameProblem(std::string_view stem, const char* noun,
+                                const std::string& shownStem);
+
 /// "profile1", "profile2", …: the first that no name of `names` takes.
 std::string AddedProfileName(const std::vector<std::string>& names);
 /// "<source> copy", then "<source> copy copy", … until no name takes it.

@@ -113,4 +113,10 @@ std::string WideToUtf8(std::wstring_view wide) {
     return out;
 }
 
+bool IsUtf8(std::string_view bytes) {
+    // Decoding replaces every ill-formed sequence, so only valid text survives
+    // the round trip unchanged.
+    return WideToUtf8(Utf8ToWide(bytes)) == bytes;
+}
+
 }  // namespace tirk

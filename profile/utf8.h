@@ -17,4 +17,7 @@ std::wstring Utf8ToWide(std::string_view utf8);
 /// with a 16-bit wchar_t, surrogate pairs are combined. Never throws.
 std::string WideToUtf8(std::wstring_view wide);
 
+/// True when `bytes` is well-formed UTF-8 (no sequence Utf8ToWide replaces).
+bool IsUtf8(std::string_view bytes);
+
 }  // namespace tirk

@@ -21,11 +21,15 @@ const std::string& FirstSet(std::initializer_list<const std::string*> candidates
     return kNone;
 }
 
-// The topmost control above `control`: its window's root, or the root of
-// the tree it is in while it is in no window.
-CControlUI* TreeRoot(CControlUI* control) {
+// Where an option's group mates are: below the nearest control above it
+// that scopes groups, else in the whole tree (its window's root, or the root
+// of the tree it is in while it is in no window).
+CControlUI* GroupScopeOf(CControlUI* control) {
     CControlUI* top = control;
-    while (CControlUI* parent = top->GetParent()) top = parent;
+    while (CControlUI* parent = top->GetParent()) {
+        top = parent;
+        if (top->IsGroupScope()) break;
+    }
     return top;
 }
 
@@ -195,9 +199,11 @@ void COptionUI::Selected(bool selected, bool triggerEvent) {
 }
 
 void COptionUI::DeselectGroupMates() {
-    ForEachControl(TreeRoot(this), [this](CControlUI* control) {
+    CControlUI* scope = GroupScopeOf(this);
+    ForEachControl(scope, [this, scope](CControlUI* control) {
         auto* mate = dynamic_cast<COptionUI*>(control);
-        if (mate && mate != this && mate->m_group == m_group) mate->Selected(false, false);
+        if (mate && mate != this && mate->m_group == m_group && GroupScopeOf(mate) == scope)
+            mate->Selected(false, false);
     });
 }
 

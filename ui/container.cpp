@@ -176,6 +176,13 @@ void CContainerUI::EnableScrollBar(bool vertical, bool) {
     m_vscroll = vertical;
     if (vertical && !m_scrollBar) {
         m_scrollBar = new QScrollBar(Qt::Vertical, this);
+        // A slim bar in the skin's dark colours rather than the platform's.
+        m_scrollBar->setStyleSheet(
+            "QScrollBar:vertical { background: #1B1E25; width: 8px; margin: 0; border: none; }"
+            "QScrollBar::handle:vertical { background: #3A3F4B; min-height: 24px; border-radius: 4px; }"
+            "QScrollBar::handle:vertical:hover { background: #545B6A; }"
+            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }");
         m_scrollBar->hide();
         QObject::connect(m_scrollBar, &QScrollBar::valueChanged, this, [this] { DoLayout(); });
     }
@@ -227,8 +234,19 @@ bool CContainerUI::SetAttribute(const std::string& rawName, const std::string& v
 }
 
 void CContainerUI::NeedUpdate() {
+    if (m_layoutHolds > 0) {
+        m_layoutPending = true;
+        return;
+    }
     DoLayout();
     update();
+}
+
+void CContainerUI::HoldLayout(bool hold) {
+    m_layoutHolds += hold ? 1 : (m_layoutHolds > 0 ? -1 : 0);
+    if (m_layoutHolds > 0 || !m_layoutPending) return;
+    m_layoutPending = false;
+    NeedUpdate();
 }
 
 void CContainerUI::OnDpiOrFontChanged() {
@@ -329,7 +347,10 @@ void CContainerUI::childEvent(QChildEvent* event) {
         });
         if (found != m_items.end()) {
             m_items.erase(found);
-            if (!m_inLayout && isVisible()) DoLayout();
+            if (m_layoutHolds > 0)
+                m_layoutPending = true;
+            else if (!m_inLayout && isVisible())
+                DoLayout();
         }
     }
     CControlUI::childEvent(event);

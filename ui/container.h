@@ -58,6 +58,10 @@ public:
 
     bool SetAttribute(const std::string& name, const std::string& value) override;
     void NeedUpdate() override;
+    /// While held, adding, removing and re-laying out children do not lay
+    /// the container out; releasing the last hold lays it out once. For
+    /// filling a long list, which would otherwise be laid out per row.
+    void HoldLayout(bool hold);
     void OnDpiOrFontChanged() override;
 
 protected:
@@ -88,6 +92,8 @@ private:
     bool m_vscroll = false;
     QScrollBar* m_scrollBar = nullptr;
     bool m_inLayout = false;
+    int m_layoutHolds = 0;
+    bool m_layoutPending = false;
 };
 
 /// Children stacked top to bottom.

@@ -308,7 +308,7 @@ bool CControlUI::SetAttribute(const std::string& rawName, const std::string& val
         else
             SetBorderSize(number);
     } else if (name == "float" || name == "visible" || name == "enabled" || name == "mouse" ||
-               name == "menu" || name == "notifyhover") {
+               name == "menu" || name == "notifyhover" || name == "groupscope") {
         if (!ParseBool(value, &flag)) return false;
         if (name == "float")
             SetFloat(flag);
@@ -320,6 +320,8 @@ bool CControlUI::SetAttribute(const std::string& rawName, const std::string& val
             SetMouseEnabled(flag);
         else if (name == "menu")
             SetContextMenuUsed(flag);
+        else if (name == "groupscope")
+            SetGroupScope(flag);
         else
             SetNotifyHover(flag);
     } else if (name == "bkcolor" || name == "textcolor" || name == "bordercolor") {

@@ -71,6 +71,11 @@ public:
     /// true: the control sends "msenter" / "msleave" when the mouse enters or
     /// leaves it while enabled.
     void SetNotifyHover(bool on) { m_notifyHover = on; }
+    /// true: option groups below this control are its own. Several device
+    /// pages in one window each keep their own selection in groups of the
+    /// same name. Layouts set it with groupscope="true".
+    void SetGroupScope(bool on) { m_groupScope = on; }
+    bool IsGroupScope() const { return m_groupScope; }
 
     // --- appearance ----------------------------------------------------------
     uint32_t GetBkColor() const { return m_bkColor; }
@@ -241,6 +246,7 @@ private:
     TRectUI m_floatPos;
     bool m_float = false;
     bool m_menuUsed = false;
+    bool m_groupScope = false;
     bool m_notifyHover = false;
     bool m_initialised = false;
     bool m_visible = true;

@@ -165,7 +165,34 @@ void CEditUI::resizeEvent(QResizeEvent* event) {
     m_edit->setGeometry(PaddedRect(*this));
 }
 
+void CEditUI::SetKeyCapture(std::function<void(uint32_t nativeScanCode)> handler) {
+    m_keyCapture = std::move(handler);
+}
+
+// While capturing, the editor's key events are the handler's alone: a
+// shortcut would otherwise take its key before the press arrives, and the
+// editor would type it or move the focus (Tab, Backtab).
+bool CEditUI::CaptureKeyEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            event->accept();  // the key comes to the edit as a press
+            return true;
+        case QEvent::KeyPress:
+            if (!static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+                // A copy: the handler may end capture while it runs.
+                const auto handler = m_keyCapture;
+                handler(static_cast<QKeyEvent*>(event)->nativeScanCode());
+            }
+            return true;
+        case QEvent::KeyRelease:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool CEditUI::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_edit && m_keyCapture && CaptureKeyEvent(event)) return true;
     if (watched == m_edit && event->type() == QEvent::FocusIn) SendNotify(notify_type::kSetFocus);
     if (watched == m_edit && event->type() == QEvent::FocusOut) {
         ClampToRange();

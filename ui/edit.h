@@ -2,6 +2,9 @@
 // Qt editor that fills the control (inside the text padding).
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 #include "ui/label.h"
 
 class QLineEdit;
@@ -39,6 +42,12 @@ public:
     void SetSelAll();
     /// Gives the edit the keyboard focus.
     void SetFocus();
+    /// Key capture: while a handler is set, each key pressed in the edit goes
+    /// to it with the key's native scan code (on X11 the X keycode) and
+    /// nowhere else: nothing is typed, Tab and Esc leave the focus where it
+    /// is and no shortcut of the window fires. A held key is reported once.
+    /// An empty handler ends capture.
+    void SetKeyCapture(std::function<void(uint32_t nativeScanCode)> handler);
 
     /// Extra attributes: "maxchar", "numberonly", "minvalue", "maxvalue",
     /// "readonly", "password", "nativebkcolor".
@@ -56,8 +65,10 @@ private:
     void ApplyValidator();
     void ClampToRange();
     void ApplyStyle();
+    bool CaptureKeyEvent(QEvent* event);
 
     QLineEdit* m_edit = nullptr;
+    std::function<void(uint32_t)> m_keyCapture;
     int m_maxChar = 0;
     bool m_numberOnly = false;
     int m_minValue = 0;

@@ -73,6 +73,7 @@ inline constexpr char kTextChanged[] = "textchanged";    // edit text changed by
 inline constexpr char kKillFocus[] = "killfocus";
 inline constexpr char kSetFocus[] = "setfocus";
 inline constexpr char kReturn[] = "return";          // Enter pressed in an edit
+inline constexpr char kKeyCapture[] = "keycapture";  // a panel took the key pressed in its edit
 inline constexpr char kTimer[] = "timer";            // wParam = timer id
 inline constexpr char kWindowInit[] = "windowinit";  // sender = root control
 inline constexpr char kWindowSize[] = "windowsize";  // sender = root; wParam w, lParam h

@@ -8,6 +8,7 @@
 #include "device/family/family_devices.h"
 #include "profile/key_assignment.h"
 #include "profile/panel/key_set_control.h"
+#include "ui/button.h"
 #include "ui/list.h"
 
 namespace tirk {
@@ -33,7 +34,8 @@ void OnPanelControl(RouteCall& call) {
 }
 
 /// Sends the macros the assignments use and the key table, then saves the
-/// profile. False when the macros do not fit (the user was told).
+/// profile. False when the macros do not fit or the profile could not be
+/// written (the user was told either way), so the changes stay pending.
 bool ApplyKeysToDevice(RouteCall& call) {
     CTelvorinFamilyDevice& device = call.device;
     const int result = device.DownloadMacros(device.CollectUsedMacros());
@@ -44,7 +46,7 @@ bool ApplyKeysToDevice(RouteCall& call) {
     if (result == -1) call.services.ShowMessage(kMacrosNoMemory);
     device.WriteCurrentKeyAssignments(0);
     device.SaveProfile();
-    return true;
+    return device.LastSave().ok;
 }
 
 void OnApply(RouteCall& call) {
@@ -68,6 +70,15 @@ void OnCancel(RouteCall& call) {
         panel->ShowCurrent();
         panel->SetEditingEnabled(false);
     }
+}
+
+/// A modifier option of the keyboard-key page was chosen: the key's
+/// combination changes with it.
+void OnModifierChosen(RouteCall& call) {
+    auto* option = dynamic_cast<COptionUI*>(call.msg.pSender);
+    CKeySetControlUI* panel = call.device.KeySetPanel();
+    if (!option || !option->IsSelected() || !panel || call.device.SelectedKey() < 0) return;
+    SaveAssignment(call.device, *panel);
 }
 
 /// A row of the key list was chosen: its key is opened in the panel, except
@@ -109,10 +120,12 @@ constexpr PageRoute kRoutes[] = {
     {notify_type::kKillFocus, "keyset_mousefire_interval_edit", false, OnPanelControl},
     {notify_type::kKillFocus, "keyset_mousefire_num_edit", false, OnPanelControl},
     {notify_type::kKillFocus, "keyset_macro_cycle_edit", false, OnPanelControl},
+    {notify_type::kKeyCapture, "keyset_keyboard_text_edit", false, OnPanelControl},
     {notify_type::kClick, "key_butt_keysave", false, OnPanelControl},
     {notify_type::kClick, "key_butt_keydefalut", false, OnDefault},
     {notify_type::kClick, "key_butt_keycancel", false, OnCancel},
     {notify_type::kClick, "key_butt_prosave", false, OnApply},
+    {notify_type::kSelectChanged, "key_ComBox_check_", true, OnModifierChosen},
     {notify_type::kItemSelect, CTelvorinFamilyDevice::kKeyListName, false, OnKeyRowChosen},
 };
 

@@ -163,7 +163,9 @@ void OnColourButton(RouteCall& call) {
 
 // ---- music colours: stored and saved; the host drives music mode ----
 
+// The music colours are a keyboard's: no other profile keeps them.
 void StoreMusic(CTelvorinFamilyDevice& device, const AudioLightRecord& values) {
+    if (device.FamilyCode() != CTelvorinUSBDevice::kFamilyKeyboard) return;
     device.StoreAudioLight(values);
     device.SaveProfile();
     device.ApplyProfileToState();

@@ -8,6 +8,7 @@
 #include "profile/keyboard_profiledata.h"
 #include "profile/mouse_profiledata.h"
 #include "profile/panel/device_profile.h"
+#include "profile/panel/light_control.h"
 #include "ui/msg_wnd.h"
 #include "ui/mp_device_power.h"
 
@@ -90,4 +91,5 @@ void CTelvorinFamilyDevice::TellUser(const std::string& textKey, const std::stri
 void CTelvorinFamilyDevice::SetSyncOffered(bool offered) {
     m_syncOffered = offered;
     if (!offered) m_syncOn = false;
+    if (CLightControlUI* light = LightPage()) light->SetSyncAllowed(offered ? 1 : 0);
 }

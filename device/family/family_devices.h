@@ -108,10 +108,13 @@ protected:
 
 private:
     std::string AssignmentTextOf(const tirk::AssignmentCode& code) const;
+    /// The names of the keyboard's sets of key colours, for the custom chooser.
+    std::vector<std::string> CustomGroupNames() const;
 
     std::unique_ptr<tirk::CBasicProfiledata> m_profile;
     tirk::LightingNameLists m_lightingNames;
     std::vector<std::string> m_macroNames;
+    bool m_macroListUsable = true;
     tirk::FileResult m_lastSave;
     bool m_syncOffered = false;
     bool m_syncOn = false;

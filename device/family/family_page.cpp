@@ -6,6 +6,7 @@
 
 #include "device/family/family_devices.h"
 #include "profile/audio_light.h"
+#include "profile/json_access.h"
 #include "profile/key_assignment.h"
 #include "profile/macro_store.h"
 #include "profile/panel/key_set_control.h"
@@ -13,6 +14,7 @@
 #include "ui/container.h"
 #include "ui/label.h"
 #include "ui/list.h"
+#include "ui/msg_wnd.h"
 #include "ui/resource_manager.h"
 
 namespace {
@@ -20,31 +22,57 @@ namespace {
 /// The slider maxima of every family: five brightness levels, five speeds.
 constexpr int kMaxBrightness = 4;
 constexpr int kMaxSpeed = 4;
+/// "Colour set %d": a set of the keyboard's own key colours (mode 20).
+constexpr char kCustomGroupText[] = "light_custom_group_text";
 
 bool HasMacros(int32_t familyCode) {
     return familyCode == CTelvorinUSBDevice::kFamilyKeyboard ||
            familyCode == CTelvorinUSBDevice::kFamilyMouse;
 }
 
+/// What a key list row shows: the key's name and its assignment.
+struct KeyRowText {
+    int key = 0;
+    std::string name;
+    std::string assignment;
+};
+
 /// A key list row: the key's name and its assignment, side by side.
-CListContainerElementUI* NewKeyRow(int key, const std::string& name, const std::string& text) {
+CListContainerElementUI* NewKeyRow(const KeyRowText& text) {
     auto* row = new CListContainerElementUI;
     row->SetFixedHeight(26);
-    row->SetUserData(std::to_string(key));
+    row->SetUserData(std::to_string(text.key));
     auto* line = new CHorizontalLayoutUI;
     line->SetMouseEnabled(false);
     line->SetInset({10, 0, 10, 0});
-    for (const std::string* part : {&name, &text}) {
+    for (const std::string* part : {&text.name, &text.assignment}) {
         auto* label = new CLabelUI;
         label->SetMouseEnabled(false);
         label->SetText(*part);
         label->SetFont(8);
-        label->SetTextColor(part == &name ? 0xFF8A909CU : 0xFFE8E8ECU);
+        label->SetTextColor(part == &text.name ? 0xFF8A909CU : 0xFFE8E8ECU);
         label->SetTextAlign(Qt::AlignLeft | Qt::AlignVCenter);
         line->Add(label);
     }
     row->Add(line);
     return row;
+}
+
+/// Gives the rows of `rows` the texts when they are the rows of the same
+/// keys; false (nothing changed) when they are not.
+bool UpdateKeyRows(CListUI& rows, const std::vector<KeyRowText>& texts) {
+    if (rows.GetCount() != static_cast<int>(texts.size())) return false;
+    for (int i = 0; i < rows.GetCount(); ++i) {
+        if (rows.GetItemAt(i)->GetUserData() != std::to_string(texts[i].key)) return false;
+    }
+    for (int i = 0; i < rows.GetCount(); ++i) {
+        auto* line = dynamic_cast<CContainerUI*>(
+            static_cast<CContainerUI*>(rows.GetItemAt(i))->GetItemAt(0));
+        if (!line || line->GetCount() != 2) return false;
+        line->GetItemAt(0)->SetText(texts[i].name);
+        line->GetItemAt(1)->SetText(texts[i].assignment);
+    }
+    return true;
 }
 
 }  // namespace
@@ -64,7 +92,6 @@ void CTelvorinFamilyDevice::AttachToPage() {
         LoadNameLists();
         light->SetModeList(m_lightingNames.modeNames, m_lightingNames.modeVisible, kMaxBrightness,
                            kMaxSpeed);
-        light->SetCustomModeList(m_lightingNames.customEffectNames);
     } else {
         LoadNameLists();
     }
@@ -77,16 +104,24 @@ void CTelvorinFamilyDevice::AttachToPage() {
 void CTelvorinFamilyDevice::LoadNameLists() {
     tirk::LoadLightingNameLists(DefaultDataFolder(), ConfigDocumentPath(),
                                 GetLightingDefaultsIndex(), m_lightingNames);
-    if (HasMacros(FamilyCode())) m_macroNames = tirk::MacroStore(UserFolder()).ListNames();
+    if (HasMacros(FamilyCode())) {
+        const tirk::MacroStore macros(UserFolder());
+        m_macroNames = macros.ListNames();
+        m_macroListUsable = macros.ListUsable();
+    }
     if (CKeySetControlUI* keys = KeySetPanel()) keys->SetMacroNames(m_macroNames);
 }
 
 void CTelvorinFamilyDevice::RefreshPage() {
     LoadNameLists();
     if (CLightControlUI* light = LightPage()) {
-        light->SetCustomModeList(m_lightingNames.customEffectNames);
-        light->SetLightValues(m_profile->GetLightInfo());
-        if (FamilyCode() == kFamilyKeyboard) light->SetAudioLightInfo(m_profile->GetAudioLightInfo());
+        const tirk::LightInfoRecord values = m_profile->GetLightInfo();
+        light->SetLightValues(values);
+        if (FamilyCode() == kFamilyKeyboard) {
+            light->SetCustomModeList(CustomGroupNames());
+            light->SetCustomMode(values.customGroup);
+            light->SetAudioLightInfo(m_profile->GetAudioLightInfo());
+        }
     }
     m_profile->GetKeyList();
     RefreshKeyListText();
@@ -98,6 +133,8 @@ void CTelvorinFamilyDevice::RefreshPage() {
 }
 
 void CTelvorinFamilyDevice::ValidateMacroRefs() {
+    // A macro list that cannot be read says nothing about which macros exist.
+    if (!m_macroListUsable) return;
     std::vector<tirk::KeyListEntry> list = m_profile->GetKeyList();
     if (!tirk::RepairMacroReferences(list, static_cast<int>(m_macroNames.size()))) return;
     m_profile->SetKeyList(list);
@@ -105,6 +142,19 @@ void CTelvorinFamilyDevice::ValidateMacroRefs() {
 }
 
 // ---- lighting ----------------------------------------------------------------------
+
+std::vector<std::string> CTelvorinFamilyDevice::CustomGroupNames() const {
+    // The keyboard keeps its own key colours in numbered sets; the profile
+    // tells how many.
+    const Json::Value* mode = tirk::json::FindMember(m_profile->Document(), "CustomLightMode");
+    const Json::Value* groups = mode ? tirk::json::FindArray(*mode, "LightColorInfo") : nullptr;
+    const int count = groups ? static_cast<int>(groups->size()) : 0;
+    const std::string format = CResourceManager::GetInstance()->GetText(kCustomGroupText);
+    std::vector<std::string> names;
+    for (int group = 0; group < count; ++group)
+        names.push_back(tirk::FillMessage(format, std::to_string(group + 1)));
+    return names;
+}
 
 void CTelvorinFamilyDevice::StoreLightValues(const tirk::LightInfoRecord& values) {
     m_profile->SetLightInfo(values);
@@ -127,10 +177,7 @@ void CTelvorinFamilyDevice::SelectKey(int key) {
     const auto& list = m_profile->KeyList();
     if (key < 0 || key >= static_cast<int>(list.size())) return;
     CTelvorinUSBDevice::SelectKey(key);
-    if (CKeySetControlUI* keys = KeySetPanel()) {
-        keys->OpenForKey(list[key]);
-        keys->SetEditingEnabled(false);
-    }
+    if (CKeySetControlUI* keys = KeySetPanel()) keys->OpenForKey(list[key]);
 }
 
 void CTelvorinFamilyDevice::StoreAtSelectedKey(const tirk::KeyListEntry& entry) {
@@ -153,12 +200,26 @@ std::string CTelvorinFamilyDevice::AssignmentTextOf(const tirk::AssignmentCode& 
 void CTelvorinFamilyDevice::RefreshKeyListText() {
     auto* rows = dynamic_cast<CListUI*>(FindSubControl(kKeyListName));
     if (!rows) return;
-    rows->RemoveAll();
+    std::vector<KeyRowText> texts;
     const auto& list = m_profile->KeyList();
     for (int key = 0; key < static_cast<int>(list.size()); ++key) {
         const tirk::AssignmentCode& fallback = list[key].defaultHalf.code;
         if (fallback == tirk::AssignmentCode{}) continue;  // no key at this position
-        rows->Add(NewKeyRow(key, AssignmentTextOf(fallback), AssignmentTextOf(list[key].current.code)));
-        if (key == SelectedKey()) rows->SelectItem(rows->GetCount() - 1, false, false);
+        texts.push_back({key, AssignmentTextOf(fallback), AssignmentTextOf(list[key].current.code)});
     }
+    // An assignment changed: the rows stay, their texts follow. Another key
+    // set (a profile of another layout): the rows are made again, laid out once.
+    if (!UpdateKeyRows(*rows, texts)) {
+        rows->HoldLayout(true);
+        rows->RemoveAll();
+        for (const KeyRowText& text : texts) rows->Add(NewKeyRow(text));
+        rows->HoldLayout(false);
+    }
+    // The open key's row is the chosen one; with no key open, none is (a
+    // row chosen but refused must be choosable again).
+    int chosen = -1;
+    for (int i = 0; i < rows->GetCount(); ++i) {
+        if (texts[i].key == SelectedKey()) chosen = i;
+    }
+    rows->SelectItem(chosen, false, false);
 }

@@ -30,7 +30,11 @@ CTelvorinUSBDevice::CTelvorinUSBDevice(int32_t familyCode,
     : m_familyCode(familyCode),
       m_channel(backend, timeouts),
       m_notifyChannel(backend, timeouts),
-      m_tick(tirk::preview::SteadyTickMs) {}
+      m_tick(tirk::preview::SteadyTickMs) {
+    // Every device page has the same option groups (feature tabs, lighting
+    // direction, modifiers); each page keeps its own selection.
+    SetGroupScope(true);
+}
 
 CTelvorinUSBDevice::~CTelvorinUSBDevice() {
     // The listeners post to this object; they end before it goes.

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <span>
 
+#include "input/key_codes.h"
 #include "profile/key_tables.h"
 #include "ui/button.h"
 #include "ui/combo.h"
@@ -109,6 +111,9 @@ T* Find(const CContainerUI& root, const char* name) {
 
 // ---- binding --------------------------------------------------------------------
 
+CKeySetControlUI::CKeySetControlUI()
+    : m_keyEditCapture([this](uint32_t xKeycode) { CaptureKeyInEdit(xKeycode); }) {}
+
 void CKeySetControlUI::DoInit() {
     Bind();
 }
@@ -137,6 +142,7 @@ void CKeySetControlUI::Bind() const {
     m_fireIntervalEdit = Find<CEditUI>(*this, "keyset_mousefire_interval_edit");
     m_fireCountEdit = Find<CEditUI>(*this, "keyset_mousefire_num_edit");
     m_keyEdit = Find<CEditUI>(*this, "keyset_keyboard_text_edit");
+    if (m_keyEdit) m_keyEdit->SetKeyCapture(m_keyEditCapture);
     for (int i = 0; i < kModifierOptions; ++i)
         m_modifiers[size_t(i)] =
             Find<COptionUI>(*this, ("key_ComBox_check_" + std::to_string(i)).c_str());
@@ -479,6 +485,14 @@ bool CKeySetControlUI::CaptureKey(uint8_t scanCode, uint8_t extended) {
     return true;
 }
 
+void CKeySetControlUI::CaptureKeyInEdit(uint32_t xKeycode) {
+    // Too large for an int is no key either.
+    const int keycode = xKeycode <= uint32_t(std::numeric_limits<int>::max()) ? int(xKeycode) : -1;
+    const std::optional<tirk::input::ScanCode> scan = tirk::input::ScanCodeOfXKeycode(keycode);
+    if (scan && CaptureKey(scan->code, scan->extended) && m_keyEdit)
+        m_keyEdit->SendNotify(notify_type::kKeyCapture);
+}
+
 bool CKeySetControlUI::OnControlNotify(const std::string& type, const std::string& sender) {
     if (type == notify_type::kItemSelect && IsOneOf(sender, kSavingCombos)) {
         if (sender == "keyset_function_combo") ShowChosenCategory();
@@ -486,5 +500,6 @@ bool CKeySetControlUI::OnControlNotify(const std::string& type, const std::strin
         return true;
     }
     if (type == notify_type::kKillFocus) return IsOneOf(sender, kSavingEdits);
+    if (type == notify_type::kKeyCapture) return sender == "keyset_keyboard_text_edit";
     return type == notify_type::kClick && sender == "key_butt_keysave";
 }

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,7 @@ public:
     /// gun-key category.
     static constexpr int kKeyboardTypeCode = 1;
 
+    CKeySetControlUI();
     std::string GetClass() const override { return "KeySetControl"; }
 
     // ---- set-up by the device page ------------------------------------------------
@@ -90,6 +92,12 @@ public:
     /// scan table or not a keyboard key; true when the key was taken — the
     /// router then saves the assignment.
     bool CaptureKey(uint8_t scanCode, uint8_t extended);
+    /// A key pressed in our own window while the key edit has the focus, by
+    /// its X keycode: captured as by CaptureKey and, when taken, reported
+    /// with "keycapture" from the key edit (the router then saves). Unknown
+    /// keys change nothing. The key edit hands every press here; nothing is
+    /// typed into it and no key moves the focus out of it.
+    void CaptureKeyInEdit(uint32_t xKeycode);
     /// Does the panel's part of a notification sent by one of its controls
     /// (`type` from notify_type, `sender` the control's name) and tells whether
     /// the main window must now save the assignment (BuildAssignment, store it
@@ -136,6 +144,8 @@ private:
 
     tirk::KeyListEntry m_record;
     int m_typeCode = 0;
+    /// Calls CaptureKeyInEdit; handed to the key edit when it is found.
+    std::function<void(uint32_t)> m_keyEditCapture;
     /// The usage of the key the key edit shows (captured or shown).
     uint8_t m_keyUsage = 0;
 

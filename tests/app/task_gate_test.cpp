@@ -63,7 +63,9 @@ TEST(TaskGateTest, TasksQueuedBeforeCloseDoNotRunAfterIt) {
         QCoreApplication::sendPostedEvents();
         worker.join();
         EXPECT_FALSE(ran) << (send ? "Send" : "Post");
-        if (send) EXPECT_FALSE(reported);
+        if (send) {
+            EXPECT_FALSE(reported);
+        }
         window.GetWidget()->removeEventFilter(&closeFirst);
     }
 }

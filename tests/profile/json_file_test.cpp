@@ -20,6 +20,8 @@ TEST_F(JsonFileTest, ReadsCommentedFilesAndGivesNullForUnusableOnes) {
               "// saved by hand\n{ \"a\" : 1, /* inline */ \"b\" : [ 2 ] }\n");
     WriteText(Path("empty.Json"), "");
     WriteText(Path("garbage.Json"), "{ \"a\" : ");
+    // Deeper than the JSON library's nesting limit, where it throws.
+    WriteText(Path("deep.Json"), "{\"a\":" + std::string(5000, '[') + std::string(5000, ']') + "}");
     std::filesystem::create_directory(Path("folder.Json"));
     const Json::Value root = tirk::ReadJson(Path("commented.Json"));
     EXPECT_EQ(root["a"].asInt(), 1);
@@ -31,6 +33,7 @@ TEST_F(JsonFileTest, ReadsCommentedFilesAndGivesNullForUnusableOnes) {
     } cases[] = {{"missing.Json", tirk::JsonReadStatus::Missing},
                  {"empty.Json", tirk::JsonReadStatus::Empty},
                  {"garbage.Json", tirk::JsonReadStatus::Unparsable},
+                 {"deep.Json", tirk::JsonReadStatus::Unparsable},
                  {"folder.Json", tirk::JsonReadStatus::Unreadable}};
     for (const Case& c : cases) {
         tirk::JsonReadStatus status;
@@ -41,6 +44,12 @@ TEST_F(JsonFileTest, ReadsCommentedFilesAndGivesNullForUnusableOnes) {
             << "the error names the file: " << error;
         EXPECT_TRUE(tirk::ReadJson(Path(c.file)).isNull()) << c.file;
     }
+}
+
+TEST(ParseImportedJson, RefusesNestingBeyondTheLimitWithoutThrowing) {
+    const std::string deep = std::string(5000, '[') + std::string(5000, ']');
+    Json::Value root;
+    EXPECT_NE(tirk::ParseImportedJson(deep, root, tirk::DuplicateMembers::kRefused), "");
 }
 
 // The leniency is a decision (docs/profiles.md): a comma after the last

@@ -288,11 +288,31 @@ TEST_F(MacroStoreTest, ImpossibleEventsOfALoadedFileAreSkipped) {
 
 // ---- unusable list files --------------------------------------------------------------------
 
+// An event whose "Action" a hand edit left out or mistyped plays as a
+// release; it is saved as one, so that the exported file imports again.
+TEST_F(MacroStoreTest, SavedEventsCarryTheActionTheyPlayWith) {
+    AddMacros(1);
+    Json::Value noAction = Parse(Event(10, 4, "down", "1"));
+    noAction.removeMember("Action");
+    Json::Value numberAction = Parse(Event(10, 5, "down", "1"));
+    numberAction["Action"] = 1;
+    ASSERT_TRUE(store_.SaveEvents(0, {noAction, numberAction, Parse(Event(10, 6, "down", "1"))}));
+    const std::vector<Json::Value> events = store_.LoadEvents(store_.LoadList()[0].guid);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0]["Action"], "up");
+    EXPECT_EQ(events[1]["Action"], "up");
+    EXPECT_EQ(events[2]["Action"], "down");
+    ASSERT_TRUE(store_.ExportMacro(0, Path("out/saved.mac")));
+    EXPECT_TRUE(store_.ImportMacro(Path("out/saved.mac"), MacroStore::kKeyboardMemory));
+}
+
 TEST_F(MacroStoreTest, UnparsableFilesAreKeptBeforeTheyAreReplaced) {
     WriteText(Data("macro.config"), "{ \"MacroInfo\": [ broken");
     EXPECT_TRUE(store_.LoadList().empty());
+    EXPECT_FALSE(store_.ListUsable()) << "its macros are unknown, not absent";
     const MacroResult added = store_.AddMacro();
     ASSERT_TRUE(added);
+    EXPECT_TRUE(store_.ListUsable());
     EXPECT_EQ(ReadText(Data("macro.config.broken")), "{ \"MacroInfo\": [ broken");
     EXPECT_EQ(store_.ListNames(), std::vector<std::string>{"macro_1"});
 
@@ -309,6 +329,7 @@ TEST_F(MacroStoreTest, AListThatCannotBeReadIsNeverReplaced) {
     fs::create_directories(dir_ / "in");
     fs::copy_file(kData + "example.mac", Path("in/a.mac"));
     EXPECT_TRUE(store_.LoadList().empty());
+    EXPECT_FALSE(store_.ListUsable());
     const auto before = Snapshot();
     for (const MacroResult& result :
          {store_.AddMacro(), store_.ImportMacro(Path("in/a.mac"), MacroStore::kKeyboardMemory)}) {

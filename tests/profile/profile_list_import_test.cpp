@@ -166,6 +166,13 @@ TEST(ProfileFamily, NullSectionsCountAsMissingAndCommentsAreAllowed) {
     keyboardForm["SystemStages"]["MouseSpeed"] = 10;
     EXPECT_EQ(RecogniseProfileFamily(keyboardForm, problem), ProfileFamily::kUnknown);
     EXPECT_NE(problem.find("keyboard and a mouse"), std::string::npos) << problem;
+    // A "SystemStages" of the wrong type tells no family, and must not throw
+    // on its way there.
+    Json::Value mistyped(Json::objectValue);
+    mistyped["SystemStages"] = 5;
+    mistyped["KeyList"] = Json::Value(Json::arrayValue);
+    EXPECT_EQ(RecogniseProfileFamily(mistyped, problem), ProfileFamily::kUnknown);
+    EXPECT_NE(problem.find("no section that tells"), std::string::npos) << problem;
 }
 
 // ---- write failures -------------------------------------------------------------

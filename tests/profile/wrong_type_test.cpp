@@ -154,4 +154,24 @@ TEST(JsonAccess, LargeUnsignedValuesWrapInsteadOfThrowing) {
     EXPECT_EQ(tirk::json::FindArray(notObject, "x"), nullptr);
 }
 
+// Every caller relies on these finders to hand back nothing, not throw, for a
+// value of the wrong shape: jsoncpp's own find() throws on a number.
+TEST(JsonAccess, FindersGiveNothingForTheWrongShape) {
+    const Json::Value object = Parse(R"({"gone":null,"n":0,"list":[1,null]})");
+    const Json::Value number(3);
+    EXPECT_EQ(tirk::json::FindMember(number, "n"), nullptr);
+    EXPECT_EQ(tirk::json::FindPresent(number, "n"), nullptr);
+    ASSERT_NE(tirk::json::FindMember(object, "gone"), nullptr);
+    EXPECT_EQ(tirk::json::FindPresent(object, "gone"), nullptr) << "null reads as missing";
+    EXPECT_EQ(tirk::json::FindPresent(object, "missing"), nullptr);
+    EXPECT_EQ(tirk::json::FindPresent(object, "n"), &object["n"]) << "zero is present";
+
+    const Json::Value& list = object["list"];
+    EXPECT_EQ(tirk::json::FindElement(list, 1), &list[1]) << "a null element is still there";
+    for (int64_t index : {int64_t(-1), int64_t(2), int64_t(1) << 32})
+        EXPECT_EQ(tirk::json::FindElement(list, index), nullptr) << index;
+    EXPECT_EQ(tirk::json::FindElement(object, 0), nullptr);
+    EXPECT_EQ(tirk::json::FindElement(number, 0), nullptr);
+}
+
 }  // namespace

@@ -100,6 +100,37 @@ TEST_F(NotifyTest, OptionsInAGroupAreExclusive) {
     EXPECT_EQ(Sequence(), Seq{"selectchanged:o1"}) << "no event when asked for none";
 }
 
+// Several device pages in one window use the same group names; a page that
+// scopes its groups keeps its own selection.
+TEST_F(NotifyTest, AGroupScopeKeepsItsOwnSelection) {
+    CVerticalLayoutUI root;
+    auto option = [](CContainerUI& box) {
+        auto* made = new COptionUI;
+        made->SetGroup("g");
+        box.Add(made);
+        return made;
+    };
+    auto* pageA = new CVerticalLayoutUI;
+    auto* pageB = new CVerticalLayoutUI;
+    pageA->SetGroupScope(true);
+    pageB->SetGroupScope(true);
+    root.Add(pageA);
+    root.Add(pageB);
+    COptionUI* a1 = option(*pageA);
+    COptionUI* a2 = option(*pageA);
+    COptionUI* b1 = option(*pageB);
+    COptionUI* outside = option(root);
+
+    a1->Selected(true, false);
+    b1->Selected(true, false);
+    outside->Selected(true, false);
+    EXPECT_TRUE(a1->IsSelected() && b1->IsSelected() && outside->IsSelected());
+    a2->Selected(true, false);
+    EXPECT_FALSE(a1->IsSelected()) << "a mate in the same page";
+    EXPECT_TRUE(b1->IsSelected()) << "another page";
+    EXPECT_TRUE(outside->IsSelected()) << "outside the pages";
+}
+
 TEST_F(NotifyTest, CheckBoxTogglesOnEveryClick) {
     auto* cb = window.Find<CCheckBoxUI>("cb");
     QTest::mouseClick(cb, Qt::LeftButton);

@@ -1,14 +1,16 @@
 // The key-assignment panel over its real layout and the program's skin:
 // the codes its pages build, what it shows for a code, the categories a
-// device is offered, key capture and the panel's half of the main window's
-// commands.
+// device is offered, key capture (also of keys pressed in its key edit) and
+// the panel's half of the main window's commands.
 #include "profile/panel/key_set_control.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <cstdlib>
 #include <functional>
 
@@ -55,6 +57,14 @@ struct Key {
 constexpr Key kA{0x1E, 0}, kLeftCtrl{0x1D, 0}, kRightCtrl{0x1D, 1}, kLeftShift{0x2A, 0},
     kRightShift{0x36, 1}, kLeftAlt{0x38, 0}, kRightAlt{0x38, 1}, kLeftWin{0x5B, 1},
     kRightWin{0x5C, 1}, kUnknown{0xFF, 1};
+
+// A window file in `folder` that holds only the panel.
+std::string WritePanelWindow(const TempFolder& folder) {
+    const std::string window = folder.path() + "/window.xml";
+    WriteText(window, std::string(R"(<Window size="560,220"><VerticalLayout><Include source=")") +
+                          kPanelLayout + R"("/></VerticalLayout></Window>)");
+    return window;
+}
 
 std::unique_ptr<CKeySetControlUI> BuildPanel() {
     CDialogBuilder builder;
@@ -602,6 +612,8 @@ TEST_F(KeySetControlTest, NotificationsThatSaveTheAssignment) {
         {"killfocus", "keyset_mousefire_num_edit", true},
         {"killfocus", "keyset_macro_cycle_edit", true},
         {"click", "key_butt_keysave", true},
+        {"keycapture", "keyset_keyboard_text_edit", true},
+        {"keycapture", "keyset_mousefire_num_edit", false},
         {"textchanged", "keyset_mousefire_num_edit", false},
         {"killfocus", "keyset_keyboard_text_edit", false},
         {"click", "key_butt_keycancel", false},
@@ -619,10 +631,7 @@ TEST_F(KeySetControlTest, NotificationsThatSaveTheAssignment) {
 TEST_F(KeySetControlTest, ShowingACodeSendsNoSelection) {
     TempFolder folder;
     ASSERT_TRUE(folder.valid());
-    const std::string window = folder.path() + "/window.xml";
-    WriteText(window, std::string(R"(<Window size="560,220"><VerticalLayout><Include source=")") +
-                          kPanelLayout + R"("/></VerticalLayout></Window>)");
-    ui::test::RecordingWindow host(window);
+    ui::test::RecordingWindow host(WritePanelWindow(folder));
     ASSERT_TRUE(host.CreateShown()) << host.GetLoadError();
     auto* panel = host.Find<CKeySetControlUI>("KeySetControlItem");
     ASSERT_NE(panel, nullptr);
@@ -641,6 +650,94 @@ TEST_F(KeySetControlTest, ShowingACodeSendsNoSelection) {
     host.Find<CComboUI>("keyset_media_combo")->SelectItem(3);
     ASSERT_EQ(host.Of("itemselect").size(), 1u);
     EXPECT_EQ(host.Of("itemselect")[0].sender, "keyset_media_combo");
+}
+
+// Counts the key presses that reach the object it watches.
+class KeyPressCounter : public QObject {
+public:
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) ++presses;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Keys pressed in our own window while the key edit has the focus are
+// captured by their X keycode; "keycapture" is sent for each key taken. No
+// press goes anywhere else: nothing reaches the edit's parents, Tab and Esc
+// (keys a button can be given) leave the focus in the edit, and a held key is
+// taken once.
+TEST_F(KeySetControlTest, KeysPressedInTheKeyEditAreCaptured) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.valid());
+    ui::test::RecordingWindow host(WritePanelWindow(folder));
+    ASSERT_TRUE(host.CreateShown()) << host.GetLoadError();
+    auto* panel = host.Find<CKeySetControlUI>("KeySetControlItem");
+    ASSERT_NE(panel, nullptr);
+    panel->SetDeviceTypeCode(kMouseType);
+    panel->OpenForKey(Entry(Code(0x20, 0x00, 0x05), kDefault));  // B: the key page is shown
+    auto* edit = host.Find<CEditUI>("keyset_keyboard_text_edit");
+    ASSERT_NE(edit, nullptr);
+    host.GetWidget()->activateWindow();
+    if (!QTest::qWaitForWindowActive(host.GetWidget())) GTEST_SKIP() << "no window activation";
+    edit->SetFocus();
+    ASSERT_TRUE(
+        ui::test::WaitUntil([&] { return edit->isAncestorOf(QApplication::focusWidget()); }));
+    QWidget* const editor = QApplication::focusWidget();
+    KeyPressCounter beyond;  // a press the editor does not take goes on to its parent
+    edit->installEventFilter(&beyond);
+
+    struct Case {
+        const char* what;
+        uint32_t xKeycode;  // Linux key code + 8
+        int key;
+        const char* text;
+        bool held;
+        bool taken;
+        AssignmentCode code;
+        const char* shownKey;
+    };
+    const Case cases[] = {
+        {"A", 38, Qt::Key_A, "a", false, true, Code(0x20, 0x00, 0x04), "keyboard_key_A"},
+        {"A held", 38, Qt::Key_A, "a", true, false, Code(0x20, 0x00, 0x04), "keyboard_key_A"},
+        {"right Ctrl", 105, Qt::Key_Control, "", false, true, Code(0x20, 0x10, 0x00), ""},
+        {"Num Enter", 104, Qt::Key_Enter, "\r", false, true, Code(0x20, 0x01, 0x58),
+         "keyboard_key_Num Enter"},
+        {"Tab", 23, Qt::Key_Tab, "\t", false, true, Code(0x20, 0x01, 0x2B), "keyboard_key_Tab"},
+        {"Esc", 9, Qt::Key_Escape, "\x1b", false, true, Code(0x20, 0x01, 0x29), "keyboard_key_Esc"},
+        {"Japanese keypad comma", 103, Qt::Key_Comma, ",", false, false, Code(0x20, 0x01, 0x29),
+         "keyboard_key_Esc"},
+        {"no keycode", 0, Qt::Key_X, "x", false, false, Code(0x20, 0x01, 0x29), "keyboard_key_Esc"},
+    };
+    size_t captures = 0;
+    for (const Case& c : cases) {
+        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier, c.xKeycode, 0, 0,
+                        QString::fromLatin1(c.text), c.held);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+        if (c.taken) ++captures;
+        const std::vector<ui::test::Recorded> sent = host.Of("keycapture");
+        ASSERT_EQ(sent.size(), captures) << c.what;
+        if (c.taken) {
+            EXPECT_EQ(sent.back().sender, "keyset_keyboard_text_edit") << c.what;
+        }
+        EXPECT_EQ(Hex(panel->GetRecord().current.code), Hex(c.code)) << c.what;
+        EXPECT_EQ(edit->GetTextKey(), c.shownKey) << c.what;
+        EXPECT_EQ(edit->GetText(),
+                  *c.shownKey ? CResourceManager::GetInstance()->GetText(c.shownKey) : "")
+            << c.what << ": nothing is typed";
+        EXPECT_EQ(QApplication::focusWidget(), editor) << c.what;
+        EXPECT_EQ(beyond.presses, 0) << c.what;
+    }
+
+    // A shortcut of the window does not take its key from the edit.
+    int escapes = 0;
+    QShortcut escape(QKeySequence(Qt::Key_Escape), host.GetWidget());
+    QObject::connect(&escape, &QShortcut::activated, [&] { ++escapes; });
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_EQ(escapes, 0);
+    EXPECT_EQ(QApplication::focusWidget(), editor);
 }
 
 // Not a check: with TIRK_KEYSET_SHOTS=<folder> it saves pictures of the pages

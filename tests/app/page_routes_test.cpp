@@ -1,0 +1,608 @@
+// What a user's actions on the device pages do, in the real main window
+// offscreen over the virtual devices: the feature tabs, the lighting page and
+// the key list with its key-assignment panel. Every action is made on the
+// page's own controls, so its notification goes through the main window and
+// the page command router; the result is read back from the profile file.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "device/family/family_devices.h"
+#include "profile/key_assignment.h"
+#include "profile/key_tables.h"
+#include "profile/panel/device_profile.h"
+#include "profile/panel/key_set_control.h"
+#include "profile/panel/light_control.h"
+#include "ui/combo.h"
+#include "ui/container.h"
+#include "ui/edit.h"
+#include "ui/list.h"
+#include "ui/msg_wnd.h"
+#include "ui/pallet.h"
+#include "ui/resource_manager.h"
+#include "ui/slider.h"
+#include "window_fixture.h"
+
+namespace tirk {
+namespace {
+
+using Fields = std::map<std::string, int>;
+
+/// A message's text without the blanks at its end, which show nothing.
+std::string TrimEnd(std::string text) {
+    text.erase(text.find_last_not_of(" \n") + 1);
+    return text;
+}
+
+/// Closes every message window as soon as it is shown (with its OK button's
+/// answer) and keeps its text.
+class MessageCloser {
+public:
+    MessageCloser() {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (CMsgWnd* message = CMsgWnd::GetShown()) {
+                CControlUI* text = message->GetPaintManager().FindControl("MessageText");
+                m_shown.push_back(TrimEnd(text ? text->GetText() : ""));
+                message->Close(1);
+            }
+        });
+        m_timer.start(10);
+    }
+    std::vector<std::string> Take() { return std::exchange(m_shown, {}); }
+
+private:
+    QTimer m_timer;
+    std::vector<std::string> m_shown;
+};
+
+std::string Text(const char* key) {
+    return CResourceManager::GetInstance()->GetText(key);
+}
+
+class PageRoutesTest : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        messages_.emplace();  // its timer needs the application
+    }
+    void TearDown() override {
+        EXPECT_EQ(messages_->Take(), std::vector<std::string>{}) << "messages nobody expected";
+        messages_.reset();
+        MainWindowFixture::TearDown();
+    }
+
+    /// Starts the window over a bus with `plugged` and waits until the page of
+    /// `folder` shows its profile; that page is then the shown one.
+    void Start(const std::vector<std::string>& plugged, const std::string& folder) {
+        std::string error;
+        bus_ = vbus::StartStandardBus(tables_, hid_root_.path().toStdString() + "/bus", plugged,
+                                      &error);
+        ASSERT_TRUE(bus_) << error;
+        qputenv("TIRK_HID_ROOT", bus_->root().c_str());
+        CreateWindow();
+        ASSERT_TRUE(WaitShownAfterFirstScan());
+        if (folder.empty()) return;
+        device_ = DeviceOf(folder);
+        ASSERT_TRUE(device_);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ShowsItsProfile(*device_); }, 10000)) << folder;
+        SelectPage(folder);
+    }
+    CTelvorinFamilyDevice* DeviceOf(const std::string& folder) const {
+        for (const DeviceDiscovery::FamilySet& set : window_->Discovery()->Sets())
+            if (set.device->DeviceFolderName() == folder) return set.device;
+        ADD_FAILURE() << "no device " << folder;
+        return nullptr;
+    }
+    /// The first synchronisation is done: the profile file exists and the
+    /// page shows its lighting (and keys).
+    bool ShowsItsProfile(CTelvorinFamilyDevice& device) const {
+        if (device.ProfileBaseName().empty() ||
+            !QFile::exists(QString::fromStdString(ProfilePath(device))))
+            return false;
+        CLightControlUI* light = device.LightPage();
+        auto* rows = dynamic_cast<CListUI*>(device.FindSubControl(kKeyList));
+        return light && light->GetMode() >= 0 && (!rows || rows->GetCount() > 0);
+    }
+    void SelectPage(const std::string& folder) {
+        const auto& sets = window_->Discovery()->Sets();
+        for (size_t i = 0; i < sets.size(); ++i)
+            if (sets[i].device->DeviceFolderName() == folder)
+                window_->Discovery()->SelectTile(int(i), true, true);
+        ASSERT_EQ(window_->CurrentDevice(), DeviceOf(folder));
+    }
+
+    // ---- the page's controls, and a user's actions on them ----
+
+    CTelvorinFamilyDevice& Device() { return *device_; }
+    template <typename T>
+    T* Sub(const std::string& name) {
+        auto* control = dynamic_cast<T*>(device_->FindSubControl(name));
+        EXPECT_TRUE(control) << name;
+        return control;
+    }
+    bool Choose(const char* combo, int item) {
+        auto* box = Sub<CComboUI>(combo);
+        return box && box->SelectItem(item);
+    }
+    /// Lets go of a slider's thumb at `value`.
+    bool Slide(const char* slider, int value) {
+        auto* control = Sub<CSliderUI>(slider);
+        if (!control) return false;
+        control->SetValue(value);
+        control->SendNotify(notify_type::kValueChanged);
+        return true;
+    }
+    bool Press(const char* button) {
+        auto* control = Sub<CButtonUI>(button);
+        return control && control->Activate();
+    }
+    /// Types `text` into an edit and leaves it.
+    bool Type(const char* edit, const char* text) {
+        auto* control = Sub<CEditUI>(edit);
+        if (!control) return false;
+        control->SetText(text);
+        control->SendNotify(notify_type::kKillFocus);
+        return true;
+    }
+    /// Moves a palette's marker to `colour`; kFinal when the button is let go there.
+    bool Pick(const char* palette, uint32_t colour, intptr_t phase) {
+        auto* control = Sub<CPalletUI>(palette);
+        if (!control) return false;
+        control->SetColor(colour);
+        control->SendNotify(CPalletUI::kNotifyColorChanged, phase);
+        return true;
+    }
+    std::string EditText(const char* edit) {
+        auto* control = Sub<CEditUI>(edit);
+        return control ? control->GetText() : "?";
+    }
+    bool IsSelected(const char* option) {
+        auto* control = Sub<COptionUI>(option);
+        return control && control->IsSelected();
+    }
+    int TabPage(const char* tabs) {
+        auto* control = Sub<CTabLayoutUI>(tabs);
+        return control ? control->GetCurSel() : -2;
+    }
+
+    // ---- the key list ----
+
+    static constexpr const char* kKeyList = CTelvorinFamilyDevice::kKeyListName;
+    CListUI* Rows() { return Sub<CListUI>(kKeyList); }
+    int RowOfKey(int key) {
+        CListUI* rows = Rows();
+        for (int row = 0; rows && row < rows->GetCount(); ++row)
+            if (std::atoi(rows->GetItemAt(row)->GetUserData().c_str()) == key) return row;
+        return -1;
+    }
+    bool ChooseKey(int key) {
+        const int row = RowOfKey(key);
+        return row >= 0 && Rows()->SelectItem(row);
+    }
+    /// The key's name and its assignment as its row shows them.
+    std::pair<std::string, std::string> RowTexts(int key) {
+        auto* row = dynamic_cast<CContainerUI*>(Rows()->GetItemAt(RowOfKey(key)));
+        auto* line = row ? dynamic_cast<CContainerUI*>(row->GetItemAt(0)) : nullptr;
+        if (!line || line->GetCount() != 2) return {"?", "?"};
+        return {line->GetItemAt(0)->GetText(), line->GetItemAt(1)->GetText()};
+    }
+    CKeySetControlUI& Panel() { return *Device().KeySetPanel(); }
+    /// Chooses a category and then a row of that category's list.
+    void ChooseAssignment(int category, const char* list, int row) {
+        ASSERT_TRUE(Choose("keyset_function_combo", Panel().FindCategoryItem(category)));
+        ASSERT_EQ(TabPage("function_switch_tablayout"), category);
+        auto* box = Sub<CComboUI>(list);
+        ASSERT_TRUE(box);
+        if (box->GetCurSel() != row) {
+            ASSERT_TRUE(box->SelectItem(row));
+        }
+    }
+    AssignmentCode CurrentCode(int key) {
+        return Device().Profile().KeyList().at(size_t(key)).current.code;
+    }
+
+    // ---- the profile file ----
+
+    std::string ProfilePath(const CTelvorinFamilyDevice& device) const {
+        return hid_root_.path().toStdString() + "/data/Vorpaline TIRK/" +
+               device.DeviceFolderName() + "/" + device.ProfileBaseName() + ".Json";
+    }
+    QByteArray ProfileBytes() {
+        QFile file(QString::fromStdString(ProfilePath(Device())));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << ProfilePath(Device());
+        return file.readAll();
+    }
+    /// The device's element of the profile file.
+    QJsonObject OnDisk() {
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(ProfileBytes(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+        return document.object()["Device"]
+            .toArray()[Device().Profile().GetDeviceIndex()]
+            .toObject();
+    }
+    static Fields FieldsOf(const QJsonObject& object) {
+        Fields fields;
+        for (auto it = object.begin(); it != object.end(); ++it)
+            fields[it.key().toStdString()] = it.value().toInt(-1);
+        return fields;
+    }
+    Fields OnDisk(const char* section) { return FieldsOf(OnDisk()[section].toObject()); }
+    /// "Assignment" and "DefaultAssignment" of the key's element of "KeyList".
+    std::pair<int, int> KeyOnDisk(int key) {
+        const QJsonObject entry = OnDisk()["KeyList"].toArray()[key].toObject();
+        return {entry["Assignment"].toInt(-1), entry["DefaultAssignment"].toInt(-1)};
+    }
+
+    CTelvorinFamilyDevice* device_ = nullptr;
+    std::optional<MessageCloser> messages_;
+};
+
+/// `fields` with `changes` written over them.
+Fields With(Fields fields, const Fields& changes) {
+    for (const auto& [name, value] : changes) fields[name] = value;
+    return fields;
+}
+
+// ---- the feature tabs ---------------------------------------------------------------------
+
+TEST_F(PageRoutesTest, AFeatureTabShowsItsPageSelectsItselfOnTheBarAndFoldsTheMenu) {
+    Start({"keyboard"}, "keyboard");
+    auto* bar = Sub<CDeviceProfileUI>(CTelvorinFamilyDevice::kProfilePanelName);
+    ASSERT_TRUE(bar);
+    struct Case {
+        const char* tab;
+        int functionPage;  // "device_function_switch"
+        int keyPage;       // "device_key_function_switch", when the function page is 0
+    } cases[] = {
+        {"key_Op_tab", 0, 1},     {"deng_Op_tab", 0, 0}, {"macro_Op_tab", 1, -1},
+        {"system_Op_tab", 3, -1}, {"key_Op_tab", 0, 1},
+    };
+    // The keyboard's tabs (it has no pointer settings).
+    const char* const tabs[] = {"key_Op_tab", "deng_Op_tab", "macro_Op_tab", "system_Op_tab"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tab);
+        ASSERT_TRUE(Press("profile_fun_spread_btn"));
+        ASSERT_TRUE(bar->IsMenuVisible());
+        ASSERT_TRUE(Press(c.tab));
+        EXPECT_EQ(TabPage("device_function_switch"), c.functionPage);
+        if (c.keyPage >= 0) {
+            EXPECT_EQ(TabPage("device_key_function_switch"), c.keyPage);
+        }
+        for (const char* tab : tabs)
+            EXPECT_EQ(IsSelected(tab), std::string_view(tab) == c.tab) << tab;
+        EXPECT_FALSE(bar->IsMenuVisible());
+    }
+}
+
+// ---- the lighting page ----------------------------------------------------------------------
+
+// The steps every family's lighting page takes the same way.
+struct FamilyCase {
+    const char* plug;
+    const char* folder;
+};
+
+class LightingStepsTest : public PageRoutesTest,
+                          public ::testing::WithParamInterface<FamilyCase> {};
+
+TEST_P(LightingStepsTest, EachChangeIsStoredInTheProfileFile) {
+    Start({GetParam().plug}, GetParam().folder);
+    CLightControlUI& page = *Device().LightPage();
+    Fields expected = OnDisk("LightInfo");
+    ASSERT_FALSE(expected.empty());
+    struct Step {
+        const char* what;
+        std::function<bool()> act;
+        Fields changes;
+    } steps[] = {
+        {"brightness", [&] { return Slide("deng_light_slider", 1); }, {{"Light", 1}}},
+        {"speed", [&] { return Slide("deng_speed_slider", 3); }, {{"Speed", 3}}},
+        {"speed 0", [&] { return Slide("deng_speed_slider", 0); }, {{"Speed", 0}}},
+        {"direction", [&] { return Press("deng_FXL_check"); }, {{"Fx", 1}}},
+        {"other direction", [&] { return Press("deng_FXR_check"); }, {{"Fx", 0}}},
+        {"colour slot 6",
+         [&] { return Press("color_option_6"); },
+         {{"Red", 128}, {"Green", 0}, {"Blue", 255}, {"MultiColor", 0}}},
+        {"blue edit", [&] { return Type("deng_edit_B", "7"); }, {{"Blue", 7}}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_TRUE(step.act());
+        expected = With(expected, step.changes);
+        EXPECT_EQ(OnDisk("LightInfo"), expected);
+    }
+    EXPECT_EQ(page.GetBrightness(), 1);
+    EXPECT_EQ(page.GetSpeed(), 0);
+    EXPECT_TRUE(IsSelected("deng_FXR_check"));
+    EXPECT_FALSE(IsSelected("deng_FXL_check"));
+    EXPECT_EQ(EditText("deng_edit_R"), "128");
+    EXPECT_EQ(EditText("deng_edit_B"), "7");
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, LightingStepsTest,
+                         ::testing::Values(FamilyCase{"keyboard", "keyboard"},
+                                           FamilyCase{"mouse", "mouse"},
+                                           FamilyCase{"mousepad", "MousePad"},
+                                           FamilyCase{"headset", "HD"}),
+                         [](const auto& info) { return std::string(info.param.plug); });
+
+TEST_F(PageRoutesTest, KeyboardModesColoursAndMusicColoursAreStored) {
+    Start({"keyboard"}, "keyboard");
+    CLightControlUI& page = *Device().LightPage();
+    auto* modes = Sub<CComboUI>("light_combo_modeSelect");
+    ASSERT_TRUE(modes && modes->GetCount() > 17);
+    ASSERT_TRUE(modes->GetItemAt(17)->IsVisible()) << "a mode the user can choose";
+    Fields light = OnDisk("LightInfo");
+    Fields music = OnDisk("AudioLightInfo");
+    ASSERT_EQ(light["MultiColor"], 1) << "the default profile's";
+    ASSERT_EQ(music["ColorTypeFlags"], 1) << "the default profile's";
+
+    struct Step {
+        const char* what;
+        std::function<bool()> act;
+        Fields lightChanges;
+        Fields musicChanges;
+        std::function<void()> page;  // what the page then shows
+    } steps[] = {
+        {"mode 17",
+         [&] { return Choose("light_combo_modeSelect", 17); },
+         {{"SelectItem", 17}},
+         {},
+         [&] {
+             EXPECT_TRUE(Sub<CControlUI>("light_combo_ZZCCmodeSelectLayout")->IsVisible());
+             EXPECT_FALSE(Sub<CControlUI>("deng_speed_layout")->IsVisible());
+         }},
+        {"mode 2",
+         [&] { return Choose("light_combo_modeSelect", 2); },
+         {{"SelectItem", 2}},
+         {},
+         [&] {
+             EXPECT_FALSE(Sub<CControlUI>("light_combo_ZZCCmodeSelectLayout")->IsVisible());
+             EXPECT_TRUE(Sub<CControlUI>("deng_speed_layout")->IsVisible());
+         }},
+        {"colour slot 5",
+         [&] { return Press("color_option_5"); },
+         {{"Red", 0}, {"Green", 0}, {"Blue", 255}, {"MultiColor", 0}},
+         {},
+         [&] {
+             EXPECT_EQ(EditText("deng_edit_R"), "0");
+             EXPECT_EQ(EditText("deng_edit_G"), "0");
+             EXPECT_EQ(EditText("deng_edit_B"), "255");
+             EXPECT_EQ(page.GetMultiColor(), 0);
+             EXPECT_EQ(page.GetPaletteColor(), 0xFF0000FFu);
+         }},
+        {"green typed as 300",
+         [&] { return Type("deng_edit_G", "300"); },
+         {{"Green", 255}},
+         {},
+         [&] { EXPECT_EQ(EditText("deng_edit_G"), "255"); }},
+        {"palette dragged",
+         [&] { return Pick("deng_Color_Pallet", 0xFF336699, CPalletUI::kDragging); },
+         {},
+         {},
+         [] {}},
+        {"palette let go",
+         [&] { return Pick("deng_Color_Pallet", 0xFF336699, CPalletUI::kFinal); },
+         {{"Red", 0x33}, {"Green", 0x66}, {"Blue", 0x99}},
+         {},
+         [&] { EXPECT_EQ(EditText("deng_edit_G"), "102"); }},
+        {"music background",
+         [&] { return Press("audio_BkColor_check"); },
+         {},
+         {{"ColorTypeFlags", 0}},
+         [&] { EXPECT_FALSE(IsSelected("audio_FgColor_check")); }},
+        {"music slot 3 as the background",
+         [&] { return Press("audiocolor_option_3"); },
+         {},
+         {{"BkColorR", 0}, {"BkColorG", 255}, {"BkColorB", 0}},
+         [] {}},
+        {"music foreground",
+         [&] { return Press("audio_FgColor_check"); },
+         {},
+         {{"ColorTypeFlags", 1}},
+         [&] { EXPECT_FALSE(IsSelected("audio_BkColor_check")); }},
+        {"music slot 5 as the foreground",
+         [&] { return Press("audiocolor_option_5"); },
+         {},
+         {{"FgColorR", 0}, {"FgColorG", 0}, {"FgColorB", 255}, {"7ColorFlags", 0}},
+         [&] { EXPECT_EQ(EditText("deng_audioedit_B"), "255"); }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_TRUE(step.act());
+        light = With(light, step.lightChanges);
+        music = With(music, step.musicChanges);
+        EXPECT_EQ(OnDisk("LightInfo"), light);
+        EXPECT_EQ(OnDisk("AudioLightInfo"), music);
+        step.page();
+    }
+}
+
+// Only a keyboard's profile keeps music colours.
+TEST_F(PageRoutesTest, MusicColourActionsOfAMouseStoreNothing) {
+    Start({"mouse"}, "mouse");
+    const QByteArray saved = ProfileBytes();
+    ASSERT_TRUE(Press("audio_BkColor_check"));
+    ASSERT_TRUE(Press("audiocolor_option_3"));
+    ASSERT_TRUE(Type("deng_audioedit_R", "9"));
+    ASSERT_TRUE(Pick("deng_audioColor_Pallet", 0xFF102030, CPalletUI::kFinal));
+    ASSERT_TRUE(Press("Close_bkColor_btn"));
+    EXPECT_EQ(ProfileBytes(), saved);
+}
+
+// ---- the key list and the key-assignment panel --------------------------------------------
+
+TEST_F(PageRoutesTest, AKeyboardKeyGetsAMediaFunctionAndSaveToDeviceWritesIt) {
+    Start({"keyboard"}, "keyboard");
+    ASSERT_TRUE(Press("key_Op_tab"));
+    ASSERT_GT(Rows()->GetCount(), 5);
+    const int key = std::atoi(Rows()->GetItemAt(5)->GetUserData().c_str());
+    const KeyListEntry before = Device().Profile().KeyList().at(size_t(key));
+    const std::string keyName = RowTexts(key).first;
+
+    ASSERT_TRUE(ChooseKey(key));
+    EXPECT_EQ(Device().SelectedKey(), key);
+    EXPECT_TRUE(Panel().IsEditingAreaShown());
+    EXPECT_EQ(Panel().GetRecord(), before);
+    EXPECT_EQ(Rows()->GetCurSel(), 5);
+
+    const int play = FindFunctionRow(MediaList(), 0x30, 0xCD, 0x00);
+    ASSERT_GE(play, 0);
+    ChooseAssignment(kCategoryMedia, "keyset_media_combo", play);
+    const AssignmentCode code{0x30, 0xCD, 0x00};
+    EXPECT_EQ(CurrentCode(key), code);
+    EXPECT_EQ(RowTexts(key), std::make_pair(keyName, Text("media_play")));
+    EXPECT_EQ(Rows()->GetCurSel(), 5) << "the open key's row stays chosen";
+
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    EXPECT_EQ(KeyOnDisk(key),
+              std::make_pair(int(code.Value()), int(before.defaultHalf.code.Value())));
+    EXPECT_FALSE(Press("key_butt_prosave")) << "nothing left to save";
+
+    // Default on a keyboard takes the default and sends it at once.
+    ASSERT_TRUE(Press("key_butt_keydefalut"));
+    EXPECT_EQ(CurrentCode(key), before.defaultHalf.code);
+    const int defaultValue = int(before.defaultHalf.code.Value());
+    EXPECT_EQ(KeyOnDisk(key), std::make_pair(defaultValue, defaultValue));
+    EXPECT_EQ(RowTexts(key), std::make_pair(keyName, keyName));
+}
+
+TEST_F(PageRoutesTest, CancelShowsTheKeysCurrentAssignmentAgain) {
+    Start({"mouse"}, "mouse");
+    ASSERT_TRUE(Press("key_Op_tab"));
+    const int key = 1;  // the right button
+    const int play = FindFunctionRow(MediaList(), 0x30, 0xCD, 0x00);
+    ASSERT_TRUE(ChooseKey(key));
+    ChooseAssignment(kCategoryMedia, "keyset_media_combo", play);
+    const AssignmentCode code{0x30, 0xCD, 0x00};
+    ASSERT_EQ(CurrentCode(key), code);
+
+    // Default on a mouse only shows the default; nothing is stored yet.
+    ASSERT_TRUE(Press("key_butt_keydefalut"));
+    auto* functions = Sub<CComboUI>("keyset_function_combo");
+    EXPECT_EQ(Panel().CategoryOfItem(functions->GetCurSel()), kCategoryDefault);
+    EXPECT_EQ(CurrentCode(key), code);
+
+    ASSERT_TRUE(Press("key_butt_keycancel"));
+    EXPECT_EQ(Panel().CategoryOfItem(functions->GetCurSel()), kCategoryMedia);
+    EXPECT_EQ(TabPage("function_switch_tablayout"), kCategoryMedia);
+    EXPECT_EQ(Sub<CComboUI>("keyset_media_combo")->GetCurSel(), play);
+    EXPECT_EQ(CurrentCode(key), code);
+    EXPECT_FALSE(Press("key_butt_keycancel")) << "nothing pending any more";
+}
+
+TEST_F(PageRoutesTest, TheMousesOnlyLeftButtonKeyIsNotOpenedUntilAnotherKeyHasTheLeftButton) {
+    Start({"mouse"}, "mouse");
+    ASSERT_TRUE(Press("key_Op_tab"));
+    ASSERT_EQ(CurrentCode(0), kLeftButtonCode);
+    ASSERT_TRUE(IsLastLeftButton(Device().Profile().KeyList(), 0));
+
+    ASSERT_TRUE(ChooseKey(0));
+    EXPECT_EQ(messages_->Take(), std::vector<std::string>{Text("message_text_6")});
+    EXPECT_EQ(Device().SelectedKey(), -1);
+    EXPECT_FALSE(Panel().IsEditingAreaShown());
+    EXPECT_EQ(Rows()->GetCurSel(), -1) << "no key is open";
+    ASSERT_TRUE(ChooseKey(0));
+    EXPECT_EQ(messages_->Take(), std::vector<std::string>{Text("message_text_6")})
+        << "a second try is told the same";
+
+    ASSERT_TRUE(ChooseKey(2));
+    EXPECT_EQ(Device().SelectedKey(), 2);
+    ChooseAssignment(kCategoryMouseButton, "keyset_mousekey_combo",
+                     FindFunctionRow(MouseButtonList(), 0x10, 0x01, 0x00));
+    EXPECT_EQ(CurrentCode(2), kLeftButtonCode);
+
+    ASSERT_TRUE(ChooseKey(0));
+    EXPECT_EQ(messages_->Take(), std::vector<std::string>{});
+    EXPECT_EQ(Device().SelectedKey(), 0);
+    EXPECT_EQ(Panel().GetRecord(), Device().Profile().KeyList()[0]);
+
+    // Key 2 now holds the only left button.
+    ChooseAssignment(kCategoryMouseButton, "keyset_mousekey_combo",
+                     FindFunctionRow(MouseButtonList(), 0x10, 0x08, 0x00));
+    ASSERT_TRUE(ChooseKey(2));
+    EXPECT_EQ(messages_->Take(), std::vector<std::string>{Text("message_text_6")});
+    EXPECT_EQ(Device().SelectedKey(), 0);
+    EXPECT_EQ(Rows()->GetCurSel(), RowOfKey(0)) << "the open key's row is chosen again";
+}
+
+// ---- without a shown page ----------------------------------------------------------------------
+
+TEST_F(PageRoutesTest, PageActionsWithoutASelectedTileDoNothing) {
+    Start({"keyboard"}, "keyboard");
+    const QByteArray saved = ProfileBytes();
+    std::string error;
+    ASSERT_TRUE(bus_->Unplug("keyboard", &error)) << error;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Discovery()->SelectedTile() < 0; }, 10000));
+    ASSERT_EQ(window_->CurrentDevice(), nullptr);
+
+    Choose("light_combo_modeSelect", 3);
+    Slide("deng_light_slider", 0);
+    Press("deng_FXL_check");
+    Press("color_option_2");
+    Type("deng_edit_R", "12");
+    Press("audio_BkColor_check");
+    Press("audiocolor_option_1");
+    Press("key_Op_tab");
+    Rows()->SelectItem(3);
+    Choose("keyset_function_combo", 2);
+    Press("key_butt_prosave");
+    Press("key_butt_keydefalut");
+
+    EXPECT_EQ(ProfileBytes(), saved);
+    EXPECT_EQ(Device().SelectedKey(), -1);
+    EXPECT_EQ(TabPage("device_key_function_switch"), 0);
+}
+
+TEST_F(PageRoutesTest, PageActionsBeforeAnyDeviceArrivedDoNothing) {
+    Start({}, "");
+    device_ = DeviceOf("keyboard");  // built in advance, never started
+    ASSERT_TRUE(device_);
+    Choose("light_combo_modeSelect", 1);
+    Slide("deng_speed_slider", 1);
+    Press("color_option_2");
+    Type("deng_edit_G", "300");
+    Press("key_Op_tab");
+    Rows()->SendNotify(notify_type::kItemSelect);
+    Press("key_butt_prosave");
+    const QString folder = hid_root_.path() + "/data/Vorpaline TIRK/keyboard";
+    EXPECT_TRUE(QDir(folder).entryList({"*.Json"}, QDir::Files).isEmpty());
+    EXPECT_EQ(TabPage("device_key_function_switch"), 0);
+}
+
+// ---- two pages in one window --------------------------------------------------------------
+
+// Every page includes the same lighting layout; an option chosen on one page
+// must leave the options of another page as they are.
+TEST_F(PageRoutesTest, TheDirectionOptionsOfTwoPagesAreIndependent) {
+    Start({"keyboard", "mouse"}, "mouse");
+    CTelvorinFamilyDevice* keyboard = DeviceOf("keyboard");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ShowsItsProfile(*keyboard); }, 10000));
+    auto selected = [](CTelvorinFamilyDevice* device, const char* option) {
+        auto* control = dynamic_cast<COptionUI*>(device->FindSubControl(option));
+        return control && control->IsSelected();
+    };
+    EXPECT_TRUE(selected(keyboard, "deng_FXR_check")) << "the keyboard's profile: Fx 0";
+    EXPECT_TRUE(selected(device_, "deng_FXR_check")) << "the mouse's profile: Fx 0";
+
+    ASSERT_TRUE(Press("deng_FXL_check"));  // on the mouse's page
+    EXPECT_EQ(OnDisk("LightInfo")["Fx"], 1);
+    EXPECT_TRUE(selected(keyboard, "deng_FXR_check")) << "the keyboard's page is unchanged";
+    EXPECT_FALSE(selected(keyboard, "deng_FXL_check"));
+}
+
+}  // namespace
+}  // namespace tirk
