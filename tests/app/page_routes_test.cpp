@@ -3,11 +3,14 @@
 // the key list with its key-assignment panel. Every action is made on the
 // page's own controls, so its notification goes through the main window and
 // the page command router; the result is read back from the profile file.
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -19,9 +22,12 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 #include "device/family/family_devices.h"
 #include "profile/key_assignment.h"
 #include "profile/key_tables.h"
+#include "profile/macro_store.h"
 #include "profile/panel/device_profile.h"
 #include "profile/panel/key_set_control.h"
 #include "profile/panel/light_control.h"
@@ -61,6 +67,11 @@ public:
         m_timer.start(10);
     }
     std::vector<std::string> Take() { return std::exchange(m_shown, {}); }
+    /// Waits until a message was shown, then takes the messages.
+    std::vector<std::string> WaitAndTake() {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !m_shown.empty(); }, 10000)) << "no message";
+        return Take();
+    }
 
 private:
     QTimer m_timer;
@@ -91,6 +102,19 @@ protected:
                                       &error);
         ASSERT_TRUE(bus_) << error;
         qputenv("TIRK_HID_ROOT", bus_->root().c_str());
+        OpenWindow(folder);
+    }
+    /// Closes the window, lets `whileClosed` change the files, and opens it
+    /// again over the same bus, showing the same page: a new start of the
+    /// program over the files it left.
+    void Reopen(const std::function<void()>& whileClosed) {
+        const std::string folder = Device().DeviceFolderName();
+        device_ = nullptr;
+        window_.reset();
+        whileClosed();
+        OpenWindow(folder);
+    }
+    void OpenWindow(const std::string& folder) {
         CreateWindow();
         ASSERT_TRUE(WaitShownAfterFirstScan());
         if (folder.empty()) return;
@@ -215,9 +239,12 @@ protected:
 
     // ---- the profile file ----
 
+    /// A device type's data folder, with the '/' at its end.
+    std::string DataFolder(const std::string& folder) const {
+        return hid_root_.path().toStdString() + "/data/Vorpaline TIRK/" + folder + "/";
+    }
     std::string ProfilePath(const CTelvorinFamilyDevice& device) const {
-        return hid_root_.path().toStdString() + "/data/Vorpaline TIRK/" +
-               device.DeviceFolderName() + "/" + device.ProfileBaseName() + ".Json";
+        return DataFolder(device.DeviceFolderName()) + device.ProfileBaseName() + ".Json";
     }
     QByteArray ProfileBytes() {
         QFile file(QString::fromStdString(ProfilePath(Device())));
@@ -248,6 +275,52 @@ protected:
 
     CTelvorinFamilyDevice* device_ = nullptr;
     std::optional<MessageCloser> messages_;
+};
+
+void WriteBytes(const std::string& path, const QByteArray& bytes) {
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path;
+    ASSERT_EQ(file.write(bytes), bytes.size()) << path;
+}
+
+/// Rewrites element `index` of the profile file's "Device" with `edit` applied.
+void EditProfileFile(const std::string& path, int index,
+                     const std::function<void(QJsonObject& device)>& edit) {
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    QJsonArray devices = root["Device"].toArray();
+    QJsonObject device = devices[index].toObject();
+    edit(device);
+    devices[index] = device;
+    root["Device"] = devices;
+    WriteBytes(path, QJsonDocument(root).toJson());
+}
+
+/// Sets member `name` of element `index` of the array `array` of `object`.
+void SetInArray(QJsonObject& object, const char* array, int index, const char* name, int value) {
+    QJsonArray elements = object[array].toArray();
+    QJsonObject element = elements[index].toObject();
+    element[name] = value;
+    elements[index] = element;
+    object[array] = elements;
+}
+
+/// Runs `action` once: on Now(), or when the scope is left (also when an
+/// assertion leaves it).
+class Restore {
+public:
+    explicit Restore(std::function<void()> action) : m_action(std::move(action)) {}
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+    ~Restore() { Now(); }
+    void Now() {
+        if (m_action) std::exchange(m_action, nullptr)();
+    }
+
+private:
+    std::function<void()> m_action;
 };
 
 /// `fields` with `changes` written over them.
@@ -443,6 +516,109 @@ TEST_F(PageRoutesTest, MusicColourActionsOfAMouseStoreNothing) {
     EXPECT_EQ(ProfileBytes(), saved);
 }
 
+// Mode 20 shows the keyboard's own sets of key colours: as many as the
+// profile keeps, not a fixed number.
+TEST_F(PageRoutesTest, KeyboardMode20OffersTheColourSetsOfTheProfile) {
+    Start({"keyboard"}, "keyboard");
+    auto* sets = Sub<CComboUI>("light_combo_custommodeSelect");
+    ASSERT_TRUE(sets);
+    const auto setName = [](int number) {
+        return FillMessage(Text("light_custom_group_text"), std::to_string(number));
+    };
+    ASSERT_TRUE(Choose("light_combo_modeSelect", 20));
+    Fields light = With(OnDisk("LightInfo"), {{"SelectItem", 20}});
+    EXPECT_EQ(OnDisk("LightInfo"), light);
+    EXPECT_TRUE(Sub<CControlUI>("lightcustom_layout")->IsVisible());
+    const qsizetype colourSets =
+        OnDisk()["CustomLightMode"].toObject()["LightColorInfo"].toArray().size();
+    ASSERT_EQ(colourSets, 4) << "the default keyboard profile's";
+    ASSERT_EQ(sets->GetCount(), colourSets);
+    EXPECT_EQ(sets->GetItemAt(0)->GetText(), setName(1));
+    EXPECT_EQ(sets->GetItemAt(3)->GetText(), setName(4));
+    EXPECT_EQ(sets->GetCurSel(), light["CustomGroup"]);
+
+    LightInfoRecord values = Device().GetLightValues();
+    values.customGroup = 3;
+    Device().StoreLightValues(values);
+    Device().RefreshPage();
+    EXPECT_EQ(sets->GetCurSel(), 3) << "the stored set, after a refresh";
+
+    ASSERT_TRUE(Choose("light_combo_custommodeSelect", 2));
+    EXPECT_EQ(OnDisk("LightInfo"), With(light, {{"CustomGroup", 2}}));
+
+    // A profile with two sets, the second stored: a new start lists two.
+    const std::string path = ProfilePath(Device());
+    const int index = Device().Profile().GetDeviceIndex();
+    Reopen([&] {
+        EditProfileFile(path, index, [](QJsonObject& device) {
+            QJsonObject mode = device["CustomLightMode"].toObject();
+            QJsonArray groups = mode["LightColorInfo"].toArray();
+            while (groups.size() > 2) groups.removeLast();
+            mode["LightColorInfo"] = groups;
+            device["CustomLightMode"] = mode;
+            QJsonObject info = device["LightInfo"].toObject();
+            info["CustomGroup"] = 1;
+            device["LightInfo"] = info;
+        });
+    });
+    sets = Sub<CComboUI>("light_combo_custommodeSelect");
+    ASSERT_TRUE(sets);
+    ASSERT_EQ(sets->GetCount(), 2);
+    EXPECT_EQ(sets->GetItemAt(1)->GetText(), setName(2));
+    EXPECT_EQ(sets->GetCurSel(), 1);
+}
+
+// "deng_same_mode" (synchronised lighting) is offered in the modes that have
+// a common effect, and only while more than one device is shown.
+struct SyncCase {
+    const char* name;
+    std::vector<std::string> plugged;  // device folders as well
+    bool offered;
+};
+
+class SyncOfferTest : public PageRoutesTest, public ::testing::WithParamInterface<SyncCase> {};
+
+TEST_P(SyncOfferTest, SynchronisedLightingIsOfferedInItsModesWithSeveralDevices) {
+    Start(GetParam().plugged, "keyboard");
+    for (const std::string& folder : GetParam().plugged) {
+        CTelvorinFamilyDevice* device = DeviceOf(folder);
+        ASSERT_TRUE(device);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ShowsItsProfile(*device); }, 10000)) << folder;
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Device().SyncOffered() == GetParam().offered; }));
+    auto* button = Sub<CControlUI>("deng_same_mode");
+    ASSERT_TRUE(button);
+    const bool offered = GetParam().offered;
+    const struct {
+        int mode;
+        bool shown;
+    } steps[] = {{5, offered}, {2, false}, {5, offered}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE("mode " + std::to_string(step.mode));
+        ASSERT_TRUE(Choose("light_combo_modeSelect", step.mode));
+        EXPECT_EQ(button->IsVisible(), step.shown);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, SyncOfferTest,
+    ::testing::Values(SyncCase{"KeyboardAndMouse", {"keyboard", "mouse"}, true},
+                      SyncCase{"KeyboardAlone", {"keyboard"}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PageRoutesTest, UnpluggingTheOtherDeviceWithdrawsSynchronisedLighting) {
+    Start({"keyboard", "mouse"}, "keyboard");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Device().SyncOffered(); }));
+    ASSERT_TRUE(Choose("light_combo_modeSelect", 5));
+    auto* button = Sub<CControlUI>("deng_same_mode");
+    ASSERT_TRUE(button && button->IsVisible());
+    std::string error;
+    ASSERT_TRUE(bus_->Unplug("mouse", &error)) << error;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Device().SyncOffered(); }, 10000));
+    EXPECT_FALSE(button->IsVisible());
+    EXPECT_EQ(window_->CurrentDevice(), &Device()) << "the keyboard's page stays";
+}
+
 // ---- the key list and the key-assignment panel --------------------------------------------
 
 TEST_F(PageRoutesTest, AKeyboardKeyGetsAMediaFunctionAndSaveToDeviceWritesIt) {
@@ -538,6 +714,147 @@ TEST_F(PageRoutesTest, TheMousesOnlyLeftButtonKeyIsNotOpenedUntilAnotherKeyHasTh
     EXPECT_EQ(Device().SelectedKey(), 0);
     EXPECT_EQ(Rows()->GetCurSel(), RowOfKey(0)) << "the open key's row is chosen again";
 }
+
+// A key pressed while the key edit has the focus becomes the key's
+// assignment, and a modifier chosen afterwards joins it.
+TEST_F(PageRoutesTest, AKeyCapturedInTheKeyEditReachesTheProfile) {
+    Start({"keyboard"}, "keyboard");
+    ASSERT_TRUE(Press("key_Op_tab"));
+    ASSERT_GT(Rows()->GetCount(), 5);
+    const int key = std::atoi(Rows()->GetItemAt(5)->GetUserData().c_str());
+    ASSERT_TRUE(ChooseKey(key));
+    ASSERT_TRUE(Choose("keyset_function_combo", Panel().FindCategoryItem(kCategoryKeyboardKey)));
+    ASSERT_EQ(TabPage("function_switch_tablayout"), kCategoryKeyboardKey);
+
+    QWidget* window = window_->GetWidget();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window)) GTEST_SKIP() << "no window activation";
+    auto* edit = Sub<CEditUI>("keyset_keyboard_text_edit");
+    ASSERT_TRUE(edit);
+    edit->SetFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->isAncestorOf(QApplication::focusWidget()); }));
+    // X keycode 38: Linux KEY_A (30) + 8.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 38, 0, 0, "a");
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+
+    const AssignmentCode a{0x20, 0x00, 0x04};
+    EXPECT_EQ(CurrentCode(key), a);
+    EXPECT_EQ(RowTexts(key).second, Text("keyboard_key_A"));
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    EXPECT_EQ(KeyOnDisk(key).first, 0x200004);
+
+    ASSERT_TRUE(Press("key_ComBox_check_1"));  // Ctrl
+    const AssignmentCode ctrlA{0x20, 0x01, 0x04};
+    EXPECT_EQ(CurrentCode(key), ctrlA);
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    EXPECT_EQ(KeyOnDisk(key).first, 0x200104);
+}
+
+// A macro list that cannot be read says nothing about which macros exist, so
+// no binding to a macro is dropped for it; a list that is known to hold no
+// macros returns such a binding to the key's default.
+TEST_F(PageRoutesTest, ADamagedMacroListNeverCostsTheKeyBindings) {
+    Start({"keyboard"}, "keyboard");
+    ASSERT_GT(Rows()->GetCount(), 5);
+    const int key = std::atoi(Rows()->GetItemAt(5)->GetUserData().c_str());
+    const int fallback = KeyOnDisk(key).second;
+    const int macro0 = 0x70 << 16 | 0 << 8 | 0;
+    ASSERT_NE(fallback, macro0);
+    const std::string path = ProfilePath(Device());
+    const int index = Device().Profile().GetDeviceIndex();
+    const std::string macroList = DataFolder("keyboard") + MacroStore::kListFileName;
+    const struct {
+        const char* what;
+        const char* list;
+        int brightness;  // the lighting change that saves the profile
+        int kept;
+    } cases[] = {
+        {"a list that does not parse", R"({ "MacroInfo": [ broken)", 1, macro0},
+        {"a list of no macros", R"({ "MacroInfo": [] })", 2, fallback},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reopen([&] {
+            EditProfileFile(path, index, [&](QJsonObject& device) {
+                SetInArray(device, "KeyList", key, "Assignment", macro0);
+            });
+            WriteBytes(macroList, c.list);
+        });
+        EXPECT_EQ(int(CurrentCode(key).Value()), c.kept) << "in memory";
+        ASSERT_TRUE(Slide("deng_light_slider", c.brightness));
+        EXPECT_EQ(OnDisk("LightInfo")["Light"], c.brightness);
+        EXPECT_EQ(KeyOnDisk(key), std::make_pair(c.kept, fallback));
+    }
+}
+
+// Save to device whose profile cannot be written: the user is told, and the
+// changes stay pending, so Save to device can be pressed again.
+enum class WriteBlock { kReadOnlyFolder, kFolderInPlace };
+
+class ProfileWriteBlockedTest : public PageRoutesTest,
+                                public ::testing::WithParamInterface<WriteBlock> {};
+
+TEST_P(ProfileWriteBlockedTest, SaveToDeviceStaysEnabledAndTheUserIsTold) {
+    const bool readOnly = GetParam() == WriteBlock::kReadOnlyFolder;
+    if (readOnly && geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    Start({"keyboard"}, "keyboard");
+    ASSERT_TRUE(Press("key_Op_tab"));
+    ASSERT_GT(Rows()->GetCount(), 5);
+    const int key = std::atoi(Rows()->GetItemAt(5)->GetUserData().c_str());
+    ASSERT_TRUE(ChooseKey(key));
+    ChooseAssignment(kCategoryMedia, "keyset_media_combo",
+                     FindFunctionRow(MediaList(), 0x30, 0xCD, 0x00));
+    const AssignmentCode code{0x30, 0xCD, 0x00};
+    ASSERT_EQ(CurrentCode(key), code);
+    auto* save = Sub<CButtonUI>("key_butt_prosave");
+    ASSERT_TRUE(save && save->IsEnabled());
+
+    const QString file = QString::fromStdString(ProfilePath(Device()));
+    const QString folder = QFileInfo(file).absolutePath();
+    const QByteArray saved = ProfileBytes();
+    const QFile::Permissions permissions = QFile::permissions(folder);
+    Restore unblock([&] {
+        if (readOnly) {
+            QFile::setPermissions(folder, permissions);
+        } else if (QFileInfo(file).isDir()) {
+            QDir().rmdir(file);
+        }
+    });
+    if (readOnly) {
+        ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    } else {
+        ASSERT_TRUE(QFile::remove(file));
+        ASSERT_TRUE(QDir().mkdir(file));
+    }
+
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    ASSERT_FALSE(Device().LastSave().ok);
+    EXPECT_EQ(messages_->WaitAndTake(),
+              std::vector<std::string>{
+                  FillMessage(Text("message_profile_file_error"), Device().LastSave().error)});
+    EXPECT_TRUE(save->IsEnabled()) << "the changes are still to be saved";
+    EXPECT_EQ(CurrentCode(key), code) << "the change is kept";
+    if (readOnly) {
+        EXPECT_EQ(ProfileBytes(), saved);
+    } else {
+        EXPECT_TRUE(QFileInfo(file).isDir());
+    }
+
+    // Once the file can be written, pressing again saves.
+    unblock.Now();
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    EXPECT_TRUE(Device().LastSave().ok);
+    EXPECT_EQ(KeyOnDisk(key).first, int(code.Value()));
+    EXPECT_FALSE(save->IsEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, ProfileWriteBlockedTest,
+                         ::testing::Values(WriteBlock::kReadOnlyFolder, WriteBlock::kFolderInPlace),
+                         [](const auto& info) {
+                             return std::string(info.param == WriteBlock::kReadOnlyFolder
+                                                    ? "ReadOnlyFolder"
+                                                    : "FolderInPlace");
+                         });
 
 // ---- without a shown page ----------------------------------------------------------------------
 

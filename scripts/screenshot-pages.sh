@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Takes the screenshots of the lighting page and the key-assignment panel in
+# docs/screenshots/ (English, 96 DPI) from `tirk --emulate` under Xvfb,
+# driving the window with xdotool. Run from anywhere; needs a build in build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ -z "${DISPLAY:-}" ]; then
+  exec dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+out=docs/screenshots
+work=$(mktemp -d)
+trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+export LANG=en_US.UTF-8 XDG_CONFIG_HOME=$work/cfg XDG_DATA_HOME=$work/data
+build/bin/tirk --emulate >/dev/null 2>&1 &
+pid=$!
+wid=""
+for _ in $(seq 1 100); do
+  wid=$(xdotool search --onlyvisible --name "^Vorpaline TIRK$" 2>/dev/null | head -1) && [ -n "$wid" ] && break
+  sleep 0.1
+done
+[ -n "$wid" ] || { echo "the window did not appear" >&2; exit 1; }
+sleep 1.5
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.4; }
+keys() { for k in "$@"; do xdotool key "$k"; sleep 0.2; done; sleep 0.4; }
+shot() { import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" "$out/$1.png"; echo "$out/$1.png"; }
+
+click 110 196                       # the keyboard's tile
+shot lighting-page
+click 420 203; keys End Up Return    # effect: music visualiser
+shot lighting-music
+click 660 72; click 400 260          # keys tab, the key F2
+click 476 358; keys Down Down Down Down Down Down Return   # function: media
+shot key-assignment
+click 110 126; click 688 72; click 400 269                 # the mouse, keys, middle button
+click 476 358; keys Down Down Down Return                  # function: scroll wheel
+shot key-assignment-wheel
