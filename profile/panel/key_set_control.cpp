@@ -389,6 +389,9 @@ std::optional<AssignmentCode> CKeySetControlUI::FireKeyCode() {
 
 std::optional<AssignmentCode> CKeySetControlUI::KeyboardKeyCode() const {
     const bool noKey = !m_keyEdit || m_keyEdit->GetText().empty();
+    // Just chosen, nothing pressed or picked yet: the key keeps what it does
+    // rather than becoming a key that sends nothing.
+    if (noKey && GetModifierCheck() < 0) return std::nullopt;
     return AssignmentCode{kind::kKeyboardKey, tirk::ModifierBitOfOption(GetModifierCheck()),
                           noKey ? uint8_t(0) : m_keyUsage};
 }

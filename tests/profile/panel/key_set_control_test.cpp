@@ -302,8 +302,12 @@ public:
                 t.Press(kA);
             },
             Code(0x20, 0x04, 0x04));
+        // Nothing pressed or picked: the key keeps its code rather than
+        // becoming a key that sends nothing.
         add(
-            "nothing pressed", 6, [](KeySetControlTest&) {}, Code(0x20, 0x00, 0x00));
+            "nothing pressed", 6, [](KeySetControlTest&) {}, Code(0x13, 0x03, 0x00));
+        add("a modifier picked alone", 6, [](KeySetControlTest& t) { t.panel_->SelectModifierCheck(1); },
+            Code(0x20, 0x01, 0x00));
         add("media first row", 7, pick("keyset_media_combo", 0), Code(0x30, 0x83, 0x01));
         add("media mute", 7, pick("keyset_media_combo", 7), Code(0x30, 0xE2, 0x00));
         add("media last row", 7, pick("keyset_media_combo", 17), Code(0x30, 0x8A, 0x01));
@@ -384,7 +388,8 @@ TEST_F(KeySetControlTest, ChoosingTheKeyboardPageStartsEmpty) {
     EXPECT_EQ(Sub<CTabLayoutUI>("function_switch_tablayout")->GetCurSel(), 6);
     EXPECT_EQ(Edit("keyset_keyboard_text_edit")->GetText(), "");
     EXPECT_EQ(panel_->GetModifierCheck(), -1);
-    EXPECT_EQ(Hex(Build()), Hex(Code(0x20, 0, 0)));
+    const AssignmentCode before = panel_->GetRecord().current.code;
+    EXPECT_EQ(Hex(Build()), Hex(before)) << "nothing pressed yet: the code stays";
 }
 
 TEST_F(KeySetControlTest, MacroWithoutItemsLeavesTheCode) {
