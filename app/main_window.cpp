@@ -76,6 +76,7 @@ CMainWnd::CMainWnd(tirk::DeviceTables tables, std::unique_ptr<tirk::IpcService> 
     page_router_.AddRoutes(tirk::FeatureTabRoutes());
     page_router_.AddRoutes(tirk::LightingRoutes());
     page_router_.AddRoutes(tirk::KeyAssignmentRoutes());
+    page_router_.AddRoutes(tirk::DeviceRoutes());
 }
 
 CMainWnd::~CMainWnd() {
@@ -219,6 +220,10 @@ void CMainWnd::ShowMessage(const std::string& textKey, const std::string& detail
         CMsgWnd::ShowMessage(this, "", textKey, window_dpi_, MsgButtons::kConfirm);
     else
         CMsgWnd::ShowMessageFilled(this, "", textKey, detail, window_dpi_, MsgButtons::kConfirm);
+}
+
+bool CMainWnd::Ask(const std::string& textKey) {
+    return CMsgWnd::ShowMessage(this, "", textKey, window_dpi_, MsgButtons::kConfirmCancel) == 1;
 }
 
 CDeviceProfileUI* CMainWnd::ProfilePanelOf(CTelvorinFamilyDevice& device) {

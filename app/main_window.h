@@ -132,6 +132,7 @@ public:
     // --- tirk::IPageServices: what the page command routes use ---------------
     CTelvorinFamilyDevice* CurrentDevice() override { return std::as_const(*this).CurrentDevice(); }
     void ShowMessage(const std::string& textKey, const std::string& detail = {}) override;
+    bool Ask(const std::string& textKey) override;
 
 private:
     void OnWindowInit();

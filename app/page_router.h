@@ -25,6 +25,8 @@ public:
     /// Shows the language text `textKey` ("%s" filled with `detail`) in the
     /// message window, with an OK button.
     virtual void ShowMessage(const std::string& textKey, const std::string& detail = {}) = 0;
+    /// Asks the question of language text `textKey` with OK and Cancel; true for OK.
+    virtual bool Ask(const std::string& textKey) = 0;
 };
 
 /// One routed notification.
@@ -67,5 +69,6 @@ private:
 std::span<const PageRoute> FeatureTabRoutes();
 std::span<const PageRoute> LightingRoutes();
 std::span<const PageRoute> KeyAssignmentRoutes();
+std::span<const PageRoute> DeviceRoutes();
 
 }  // namespace tirk

@@ -50,6 +50,9 @@ public:
     int LoadActiveProfile() override;
     /// 43: writes the document; a failure is told to the user.
     void SaveProfile() override;
+    /// 25: the active profile becomes the family's default profile (key
+    /// assignments, lighting, settings), saved and shown.
+    void RestoreDefaults() override;
     /// The result of the last SaveProfile.
     const tirk::FileResult& LastSave() const { return m_lastSave; }
 

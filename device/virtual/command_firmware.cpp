@@ -49,7 +49,9 @@ std::vector<uint8_t> AnswerHeader(const std::vector<uint8_t>& request) {
     return answer;
 }
 
-bool ParseNumber(std::string_view word, unsigned maximum, unsigned* value) {
+}  // namespace
+
+bool ParseControlNumber(std::string_view word, unsigned maximum, unsigned* value) {
     int base = 10;
     if (word.size() > 2 && (word.substr(0, 2) == "0x" || word.substr(0, 2) == "0X")) {
         word.remove_prefix(2);
@@ -62,6 +64,8 @@ bool ParseNumber(std::string_view word, unsigned maximum, unsigned* value) {
     *value = parsed;
     return true;
 }
+
+namespace {
 
 constexpr size_t kMaxDeviceErrors = 1000;
 
@@ -122,6 +126,8 @@ void CommandFirmware::OnOutputReport(uint8_t interfaceNumber, const std::vector<
 
 void CommandFirmware::OnOtherReport(uint8_t, const std::vector<uint8_t>&, FirmwareIo&) {}
 
+void CommandFirmware::OnStored(MemoryRegion, size_t, size_t) {}
+
 void CommandFirmware::AnswerCommand(const std::vector<uint8_t>& request,
                                     std::vector<uint8_t>* answer) {
     uint8_t code = request[L::kCommandOffset];
@@ -179,6 +185,7 @@ void CommandFirmware::AnswerMemoryAccess(MemoryRegion region, bool writes,
     if (writes) {
         std::copy_n(request.begin() + L::kDataOffset, length, memory.begin() + offset);
         if (region == MemoryRegion::kLightFrame) m_memory->hostDrivesLighting = true;
+        OnStored(region, offset, length);
     }
     // Writes echo what they stored, reads give what is stored.
     std::copy_n(memory.begin() + offset, length, data);
@@ -250,7 +257,7 @@ bool CommandFirmware::ControlLink(const std::vector<std::string_view>& words, st
 bool CommandFirmware::ControlNotify(const std::vector<std::string_view>& words, FirmwareIo& io,
                                     std::string* answer) {
     unsigned code = 0;
-    if (words.size() != 2 || !ParseNumber(words[1], 0xFFFF, &code)) {
+    if (words.size() != 2 || !ParseControlNumber(words[1], 0xFFFF, &code)) {
         *answer = "notify needs a code from 0 to 65535 (decimal, or hexadecimal with 0x)";
         return false;
     }
@@ -266,9 +273,10 @@ bool CommandFirmware::ControlNotify(const std::vector<std::string_view>& words, 
 bool CommandFirmware::ControlStatus(const std::vector<std::string_view>& words,
                                     std::string* answer) {
     unsigned level = 0, state = 0, phone = 0;
-    bool ok = (words.size() == 3 || words.size() == 4) && ParseNumber(words[1], 100, &level) &&
-              ParseNumber(words[2], 255, &state) &&
-              (words.size() == 3 || ParseNumber(words[3], 255, &phone));
+    bool ok = (words.size() == 3 || words.size() == 4) &&
+              ParseControlNumber(words[1], 100, &level) &&
+              ParseControlNumber(words[2], 255, &state) &&
+              (words.size() == 3 || ParseControlNumber(words[3], 255, &phone));
     if (!ok) {
         *answer = "status needs LEVEL (0-100) STATE (0 powered, 1 charging, 2 battery) [PHONE]";
         return false;

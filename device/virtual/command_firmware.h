@@ -70,6 +70,10 @@ struct DeviceMemory {
     }
 };
 
+/// Reads a number of a control command: decimal, or hexadecimal after "0x";
+/// false (value unchanged) for anything else or a value above `maximum`.
+bool ParseControlNumber(std::string_view word, unsigned maximum, unsigned* value);
+
 /// The firmware of one link (a cable or a receiver) of a device: it checks
 /// each command frame and answers it from the device's memory, which several
 /// links may share. Runs on the bus thread only.
@@ -140,6 +144,9 @@ protected:
     /// nothing (keyboard LED reports and the like).
     virtual void OnOtherReport(uint8_t interfaceNumber, const std::vector<uint8_t>& report,
                                FirmwareIo& io);
+    /// Called after a write command stored `length` bytes at `offset` of
+    /// `region` (the bytes are in Memory(region)); the base does nothing.
+    virtual void OnStored(MemoryRegion region, size_t offset, size_t length);
     /// Notes something wrong in a frame the host sent (also logged).
     void RecordDeviceError(const std::string& what);
 

@@ -14,7 +14,8 @@ class VirtualHidBus;
 /// answer. Commands: list | plug NAME | unplug NAME | counts NAME | dump NAME |
 /// clear NAME | fault NAME [KIND [ARGS]] | help, and those the device's firmware
 /// carries out: link NAME on|off | notify NAME CODE |
-/// status NAME LEVEL STATE [PHONE] | errors NAME; and plug-as NAME LIKE VENDOR
+/// status NAME LEVEL STATE [PHONE] | errors NAME | key NAME KEY down|up |
+/// report NAME CODE | timing NAME [usb|off] (the keyboard's); and plug-as NAME LIKE VENDOR
 /// PRODUCT (VirtualHidBus::PlugAs), cable NAME (UseCable), wireless NAME
 /// (UseWireless).
 std::string ExecuteControlCommand(VirtualHidBus& bus, std::string_view line);

@@ -198,4 +198,200 @@ FirmwareConfig KeyboardFirmwareConfig(const FirmwarePlacement& placement) {
     return config;
 }
 
+namespace {
+
+constexpr const char* kKeyUsage =
+    "key needs KEY (the key's index in the keyboard's order) and down or up";
+constexpr const char* kReportUsage =
+    "report needs one of the keyboard's own codes: 0x0401, 0x0402, 0x10xx or 0x11xx "
+    "(key reports: key NAME KEY down|up; any other code: notify NAME CODE)";
+
+}  // namespace
+
+KeyboardFirmware::KeyboardFirmware(FirmwareConfig config) : CommandFirmware(std::move(config)) {}
+
+KeyboardFirmware::KeyboardFirmware(FirmwareConfig link, std::shared_ptr<DeviceMemory> memory)
+    : CommandFirmware(std::move(link), std::move(memory)) {}
+
+std::unique_ptr<VirtualFirmware> KeyboardFirmware::FactoryCopy(const std::string& name) const {
+    FirmwareConfig factory = config();
+    factory.name = name;
+    return std::make_unique<KeyboardFirmware>(std::move(factory));
+}
+
+std::function<bool()> KeyboardFirmware::StillValid() const {
+    return [weak = std::weak_ptr<unsigned>(m_plugGeneration), generation = *m_plugGeneration] {
+        std::shared_ptr<unsigned> current = weak.lock();
+        return current != nullptr && *current == generation;
+    };
+}
+
+void KeyboardFirmware::OnOutputReport(uint8_t interfaceNumber, const std::vector<uint8_t>& report,
+                                      FirmwareIo& io) {
+    if (!m_usbTiming) {
+        CommandFirmware::OnOutputReport(interfaceNumber, report, io);
+        return;
+    }
+    // Reports taken while the timing is switched off overtake those still
+    // waiting for their interval; tests switch it while the link is quiet.
+    auto now = UsbIntervalClock::Clock::now();
+    int64_t interval = m_clock.ReserveOut(now);
+    std::function<bool()> valid = StillValid();
+    io.After(m_clock.WaitUntil(interval, now),
+             [this, valid, interval, interfaceNumber, report, &io] {
+                 if (!valid()) return;
+                 TimedFirmwareIo timed(io, m_clock, interval, valid);
+                 CommandFirmware::OnOutputReport(interfaceNumber, report, timed);
+             });
+}
+
+void KeyboardFirmware::OnPlugChanged(bool plugged, FirmwareIo& io) {
+    ++*m_plugGeneration;
+    m_keysDown.clear();
+    CommandFirmware::OnPlugChanged(plugged, io);
+}
+
+void KeyboardFirmware::SetUsbTiming(bool on) {
+    if (on && !m_usbTiming) m_clock.Start(UsbIntervalClock::Clock::now());
+    m_usbTiming = on;
+}
+
+size_t KeyboardFirmware::InfoByte(size_t offset) const {
+    const std::vector<uint8_t>& info = Memory(MemoryRegion::kDeviceInfo);
+    return offset < info.size() ? info[offset] : 0;
+}
+
+uint8_t KeyboardFirmware::ActiveProfile() const {
+    const std::vector<uint8_t>& settings = Memory(MemoryRegion::kSettings);
+    return settings.empty() ? 0 : settings[0];
+}
+
+std::vector<uint8_t> KeyboardFirmware::ProfileRecord(size_t profile) const {
+    const std::vector<uint8_t>& settings = Memory(MemoryRegion::kSettings);
+    size_t at = profile * kKeyboardProfileStride;
+    if (profile >= InfoByte(kInfoProfileSlots) || at + kKeyboardRecordSize > settings.size())
+        return {};
+    return {settings.begin() + at, settings.begin() + at + kKeyboardRecordSize};
+}
+
+std::vector<uint8_t> KeyboardFirmware::ColourGroup(size_t group) const {
+    const std::vector<uint8_t>& banks = Memory(MemoryRegion::kBanks);
+    size_t at = group * kKeyboardColourGroupStride;
+    if (at + kKeyboardColourGroupStride > banks.size()) return {};
+    return {banks.begin() + at, banks.begin() + at + kKeyboardColourGroupStride};
+}
+
+void KeyboardFirmware::OnStored(MemoryRegion region, size_t offset, size_t length) {
+    if (region != MemoryRegion::kLightFrame) return;
+    if (offset == 0 || m_liveFrames.empty()) {
+        if (m_liveFrames.size() >= kMaxLiveFrames) m_liveFrames.erase(m_liveFrames.begin());
+        m_liveFrames.emplace_back();
+    }
+    std::vector<uint8_t>& frame = m_liveFrames.back();
+    if (frame.size() < offset + length) frame.resize(offset + length, 0);
+    const std::vector<uint8_t>& memory = Memory(MemoryRegion::kLightFrame);
+    std::copy_n(memory.begin() + offset, length, frame.begin() + offset);
+}
+
+bool KeyboardFirmware::NotifyTimed(uint16_t code, FirmwareIo& io) {
+    if (!m_usbTiming) return Notify(code, io);
+    TimedFirmwareIo timed(io, m_clock, -1, StillValid());
+    return Notify(code, timed);
+}
+
+bool KeyboardFirmware::SendKey(unsigned keyIndex, bool down, FirmwareIo& io, std::string* error) {
+    size_t keys = InfoByte(kInfoKeyCount);
+    if (keyIndex >= keys || keyIndex > 0xFF) {
+        *error = "key " + std::to_string(keyIndex) + ": the keyboard has keys 0 to " +
+                 std::to_string(keys == 0 ? 0 : keys - 1);
+        return false;
+    }
+    if (m_keysDown.size() < keys) m_keysDown.resize(keys, false);
+    if (m_keysDown[keyIndex] == down) {
+        *error = "key " + std::to_string(keyIndex) + " is already " + (down ? "down" : "up");
+        return false;
+    }
+    uint16_t base = down ? keyboard_report::kKeyDown : keyboard_report::kKeyUp;
+    if (!NotifyTimed(static_cast<uint16_t>(base + keyIndex), io)) {
+        *error = IsLinked() ? "no notification collection" : "the keyboard is not linked";
+        return false;
+    }
+    m_keysDown[keyIndex] = down;
+    return true;
+}
+
+bool KeyboardFirmware::SendOwnReport(uint16_t code, FirmwareIo& io, std::string* error) {
+    uint8_t kind = code >> 8;
+    bool resync = code == keyboard_report::kResync || code == keyboard_report::kResyncProfiles;
+    bool profile =
+        kind == keyboard_report::kProfile >> 8 || kind == keyboard_report::kProfileAndByte17 >> 8;
+    if (!resync && !profile) {
+        *error = kReportUsage;
+        return false;
+    }
+    size_t slot = code & 0x0F, slots = InfoByte(kInfoProfileSlots);
+    if (profile && slot >= slots) {
+        *error = "profile " + std::to_string(slot) + ": the keyboard has profiles 0 to " +
+                 std::to_string(slots == 0 ? 0 : slots - 1);
+        return false;
+    }
+    if (!config().hasNotifications || !IsLinked()) {
+        *error = IsLinked() ? "no notification collection" : "the keyboard is not linked";
+        return false;
+    }
+    if (profile) {
+        std::vector<uint8_t>& settings = MutableMemory(MemoryRegion::kSettings);
+        settings[0] = static_cast<uint8_t>(slot);
+        if (kind == keyboard_report::kProfileAndByte17 >> 8)
+            settings[slot * kKeyboardProfileStride + kKeyboardOwnRecordByte] = (code >> 4) & 0x0F;
+    }
+    return NotifyTimed(code, io);
+}
+
+bool KeyboardFirmware::Control(const std::vector<std::string_view>& words, FirmwareIo& io,
+                               std::string* answer) {
+    std::string_view command = words.empty() ? std::string_view() : words[0];
+    if (command == "key") return ControlKey(words, io, answer);
+    if (command == "report") return ControlReport(words, io, answer);
+    if (command == "timing") return ControlTiming(words, answer);
+    return CommandFirmware::Control(words, io, answer);
+}
+
+bool KeyboardFirmware::ControlKey(const std::vector<std::string_view>& words, FirmwareIo& io,
+                                  std::string* answer) {
+    unsigned key = 0;
+    if (words.size() != 3 || !ParseControlNumber(words[1], 0xFFFF, &key) ||
+        (words[2] != "down" && words[2] != "up")) {
+        *answer = kKeyUsage;
+        return false;
+    }
+    if (!SendKey(key, words[2] == "down", io, answer)) return false;
+    answer->clear();
+    return true;
+}
+
+bool KeyboardFirmware::ControlReport(const std::vector<std::string_view>& words, FirmwareIo& io,
+                                     std::string* answer) {
+    unsigned code = 0;
+    if (words.size() != 2 || !ParseControlNumber(words[1], 0xFFFF, &code)) {
+        *answer = kReportUsage;
+        return false;
+    }
+    if (!SendOwnReport(static_cast<uint16_t>(code), io, answer)) return false;
+    answer->clear();
+    return true;
+}
+
+bool KeyboardFirmware::ControlTiming(const std::vector<std::string_view>& words,
+                                     std::string* answer) {
+    if (words.size() == 2 && (words[1] == "usb" || words[1] == "off")) {
+        SetUsbTiming(words[1] == "usb");
+    } else if (words.size() != 1) {
+        *answer = "timing takes usb (one report per 1 ms interval each way) or off";
+        return false;
+    }
+    *answer = m_usbTiming ? "\nusb" : "\noff";
+    return true;
+}
+
 }  // namespace tirk::vbus

@@ -44,6 +44,8 @@ std::unique_ptr<VirtualFirmware> BuildFirmware(const StandardDevice& kind,
                                                std::shared_ptr<DeviceMemory> memory) {
     if (kind.shape == Shape::kHeadset)
         return std::make_unique<HeadsetFirmware>(kind.makeConfig(placement));
+    if (kind.familyType == kTypeKeyboard)
+        return std::make_unique<KeyboardFirmware>(kind.makeConfig(placement), std::move(memory));
     return std::make_unique<CommandFirmware>(kind.makeConfig(placement), std::move(memory));
 }
 

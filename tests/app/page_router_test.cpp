@@ -68,6 +68,7 @@ protected:
     public:
         CTelvorinFamilyDevice* CurrentDevice() override { return current; }
         void ShowMessage(const std::string&, const std::string&) override {}
+        bool Ask(const std::string&) override { return false; }
         CTelvorinFamilyDevice* current = nullptr;
     };
 
@@ -149,8 +150,8 @@ TEST_F(PageRouterTest, ARoutedNotificationRunsOnTheCurrentDeviceOrOnlyIsConsumed
 // The program's own tables: every row is found by its own name, and no two
 // rows of different areas claim the same notification.
 TEST_F(PageRouterTest, TheProgramsTablesFindEachOfTheirRows) {
-    const std::array<std::span<const PageRoute>, 3> tables = {FeatureTabRoutes(), LightingRoutes(),
-                                                              KeyAssignmentRoutes()};
+    const std::array<std::span<const PageRoute>, 4> tables = {
+        FeatureTabRoutes(), LightingRoutes(), KeyAssignmentRoutes(), DeviceRoutes()};
     CPageRouter all;
     size_t rows = 0;
     for (std::span<const PageRoute> table : tables) {

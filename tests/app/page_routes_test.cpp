@@ -921,5 +921,26 @@ TEST_F(PageRoutesTest, TheDirectionOptionsOfTwoPagesAreIndependent) {
     EXPECT_FALSE(selected(keyboard, "deng_FXL_check"));
 }
 
+// Restoring the defaults makes the active profile the family's installed
+// default again, in the file and on the page.
+TEST_F(PageRoutesTest, RestoringTheDefaultsBringsBackTheInstalledProfile) {
+    Start({"keyboard"}, "keyboard");
+    const Fields installed = OnDisk("LightInfo");
+    ASSERT_TRUE(Slide("deng_light_slider", 1));
+    ASSERT_TRUE(Press("key_Op_tab"));
+    const int key = std::atoi(Rows()->GetItemAt(5)->GetUserData().c_str());
+    ASSERT_TRUE(ChooseKey(key));
+    ChooseAssignment(kCategoryMedia, "keyset_media_combo", 1);
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    ASSERT_NE(CurrentCode(key), Device().Profile().KeyList().at(size_t(key)).defaultHalf.code);
+    ASSERT_NE(OnDisk("LightInfo"), installed);
+
+    Device().RestoreDefaults();
+    EXPECT_EQ(OnDisk("LightInfo"), installed);
+    EXPECT_EQ(Device().LightPage()->GetBrightness(), installed.at("Light"));
+    for (const KeyListEntry& entry : Device().Profile().KeyList())
+        EXPECT_EQ(entry.current.code, entry.defaultHalf.code);
+}
+
 }  // namespace
 }  // namespace tirk

@@ -1,0 +1,51 @@
+// Commands of a whole device page: restoring the family's defaults and the
+// click on a key of the device picture.
+#include "app/app_globals.h"
+#include "app/page_router.h"
+#include "device/family/family_devices.h"
+#include "profile/key_assignment.h"
+#include "profile/json_file.h"
+
+namespace tirk {
+namespace {
+
+constexpr char kRestoreQuestion[] = "message_text_22";
+constexpr char kLeftButtonKept[] = "message_text_6";
+/// The function-switch type of the key-assignment page.
+constexpr int kKeyPageType = 2;
+
+void OnRestoreDefaults(RouteCall& call) {
+    if (!call.services.Ask(kRestoreQuestion)) return;
+    CTelvorinFamilyDevice& device = call.device;
+    device.RestoreDefaults();
+    device.WriteCurrentKeyAssignments(0);
+    device.WriteDeviceSettings(0, 0, 1, Globals().screen_width, Globals().screen_height);
+}
+
+/// A key of the device picture: on the key page it opens the key for editing
+/// (a mouse's only left button excepted).
+void OnKeyClicked(RouteCall& call) {
+    CTelvorinFamilyDevice& device = call.device;
+    if (device.GetFunctionSwitchType() != kKeyPageType) return;
+    // A profile file that no longer reads as JSON is not edited further.
+    if (ReadJson(device.Profile().GetProfilePath()).isNull()) return;
+    if (device.FamilyCode() == CTelvorinUSBDevice::kFamilyMouse &&
+        IsLastLeftButton(device.Profile().KeyList(), call.index)) {
+        call.services.ShowMessage(kLeftButtonKept);
+        return;
+    }
+    device.SelectKey(call.index);
+}
+
+constexpr PageRoute kRoutes[] = {
+    {notify_type::kClick, "default_btn", false, OnRestoreDefaults},
+    {notify_type::kClick, "key_", true, OnKeyClicked},
+};
+
+}  // namespace
+
+std::span<const PageRoute> DeviceRoutes() {
+    return kRoutes;
+}
+
+}  // namespace tirk

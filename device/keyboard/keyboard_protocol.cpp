@@ -1,0 +1,221 @@
+#include "device/keyboard/keyboard_protocol.h"
+
+#include "core/log.h"
+#include "device/link/command_frame.h"
+
+namespace tirk::keyboard {
+
+using link::kSuccess;
+
+template <typename Writes>
+int KeyboardProtocol::InWriteSession(Writes&& writes) {
+    // A BeginWrite whose answer was lost or spoiled may still have opened the
+    // session on the keyboard, so EndWrite goes out whatever happened.
+    int result = m_channel.BeginWrite();
+    if (result == kSuccess) result = writes();
+    int ended = m_channel.EndWrite();
+    return result != kSuccess ? result : ended;
+}
+
+void KeyboardProtocol::SetModeCodes(std::vector<uint8_t> codes) {
+    std::lock_guard lock(m_stateLock);
+    m_modeCodes = std::move(codes);
+}
+
+KeyTables KeyboardProtocol::Tables() const {
+    std::lock_guard lock(m_stateLock);
+    return m_tables;
+}
+
+KeyboardSettingsState KeyboardProtocol::Settings() const {
+    std::lock_guard lock(m_stateLock);
+    return m_settings;
+}
+
+void KeyboardProtocol::SetLightValues(const LightInfoRecord& light) {
+    std::lock_guard lock(m_stateLock);
+    m_settings.light = light;
+}
+
+void KeyboardProtocol::SetSystemSettings(const SystemSettings& system) {
+    std::lock_guard lock(m_stateLock);
+    m_settings.system = system;
+}
+
+int KeyboardProtocol::PositionOfKey(int keyIndex) const {
+    std::lock_guard lock(m_stateLock);
+    return keyboard::PositionOfKey(m_tables.maps, keyIndex);
+}
+
+int KeyboardProtocol::ReadKeyTables() {
+    KeyTables read;
+    int result = InWriteSession([&] {
+        int r = m_channel.ReadDeviceInfo(read.deviceInfo);
+        if (r != kSuccess) return r;
+        read.keyCount = read.deviceInfo[kInfoKeyCount];
+        if (read.TableBytes() > kMaxKeyTableBytes) {
+            log::DeviceFault("keyboard", "reports " + std::to_string(read.keyCount) +
+                                             " keys: more than a 512-byte key table holds");
+            return kKeyTableTooLarge;
+        }
+        m_channel.SetTableSize(static_cast<int>(read.TableBytes()));
+        std::vector<uint8_t> codes(kMaxKeyTableBytes, 0), leds(kMaxKeyTableBytes / 3, 0);
+        if ((r = m_channel.ReadKeyTable(codes)) != kSuccess) return r;
+        if ((r = m_channel.ReadLightIndexTable(leds)) != kSuccess) return r;
+        read.defaultCodes.assign(codes.begin(), codes.begin() + read.TableBytes());
+        read.ledIndices.assign(leds.begin(), leds.begin() + read.keyCount);
+        return kSuccess;
+    });
+    if (result != kSuccess) return result;
+    read.maps = BuildPositionMaps(read.defaultCodes, read.ledIndices);
+    read.read = true;
+    std::lock_guard lock(m_stateLock);
+    m_tables = std::move(read);
+    return kSuccess;
+}
+
+int KeyboardProtocol::ReadDeviceSettings() {
+    m_channel.SetPause(0);
+    {
+        std::lock_guard lock(m_stateLock);
+        m_settings.previousLight = m_settings.light;
+    }
+    std::array<uint8_t, 1> active{};
+    int result = m_channel.ReadSettings(active, 0);
+    if (result != kSuccess) return result;
+    SettingsRecord record{};
+    result = m_channel.ReadSettings(record, static_cast<uint16_t>(active[0] * kProfileStride));
+    if (result != kSuccess) return result;
+    record[kActiveProfileByte] = active[0];
+    std::lock_guard lock(m_stateLock);
+    ApplySettingsRecord(record, m_modeCodes, m_settings);
+    return kSuccess;
+}
+
+int KeyboardProtocol::WriteDeviceSettings(uint8_t slot, uint8_t active) {
+    const uint16_t offset = static_cast<uint16_t>(slot * kProfileStride);
+    KeyboardSettingsState state = Settings();
+    // Without a record read there is nothing to carry the keyboard's own
+    // bytes from: they are taken from the slot itself rather than zeroed.
+    if (!state.recordRead) {
+        int result = m_channel.ReadSettings(state.raw, offset);
+        if (result != kSuccess) return result;
+    }
+    SettingsRecord record;
+    {
+        std::lock_guard lock(m_stateLock);
+        record = EncodeSettingsRecord(state.raw, active, m_settings.light, m_settings.system,
+                                      m_modeCodes);
+    }
+    return InWriteSession([&] { return m_channel.WriteSettings(record, offset); });
+}
+
+std::vector<int> KeyboardProtocol::CollectUsedMacros(std::span<const KeyListEntry> list,
+                                                     int macroCount) const {
+    std::lock_guard lock(m_stateLock);
+    return keyboard::CollectUsedMacros(m_tables.maps, list, macroCount);
+}
+
+int KeyboardProtocol::WriteKeyAssignments(std::span<const KeyListEntry> list, int macroCount,
+                                          int bank) {
+    if (bank != 0) return link::kBankNotZero;
+    KeyTables tables = Tables();
+    if (!tables.read) return kKeyTablesUnknown;
+    std::array<uint8_t, CCommandChannel::kDeviceInfoSize> info{};
+    int result = m_channel.ReadDeviceInfo(info);
+    if (result != kSuccess) return result;
+    if (info[kInfoKeyCount] != tables.keyCount) {
+        log::DeviceFault("keyboard", "now reports " + std::to_string(info[kInfoKeyCount]) +
+                                         " keys; its tables were read with " +
+                                         std::to_string(tables.keyCount));
+        return kKeyTablesUnknown;
+    }
+    KeyTablePlan plan = PlanKeyTable(tables, list, macroCount);
+    m_channel.SetTableSize(static_cast<int>(tables.TableBytes()));
+    return InWriteSession([&] { return m_channel.WriteKeyTable(plan.table, bank); });
+}
+
+MacroDownloadOutcome KeyboardProtocol::DownloadMacros(const MacroStore& store,
+                                                      const std::vector<int>& used) {
+    MacroDownloadOutcome outcome;
+    if (used.empty()) return outcome;
+    MacroDownload plan = store.PlanDownload(used, kMacroMemory);
+    outcome.size = plan.size;
+    if (plan.overflow > 0) {
+        outcome.result = kMacroBlockTooLarge;
+        outcome.overflow = plan.overflow;
+        return outcome;
+    }
+    std::vector<uint8_t> block = BuildMacroBlock(plan.macros);
+    outcome.result = InWriteSession([&] { return m_channel.WriteMacroData(block); });
+    outcome.sent = true;
+    return outcome;
+}
+
+int KeyboardProtocol::ReadCustomColours(int group, std::span<CustomLightColor> colours) {
+    KeyTables tables = Tables();
+    if (!tables.read) return kKeyTablesUnknown;
+    ColourBank bank{};
+    int result =
+        m_channel.ReadBank(std::span(bank).first(tables.TableBytes()), group, kColourGroupStride);
+    if (result != kSuccess) return result;
+    TakeColourBank(tables.maps, bank, colours);
+    return kSuccess;
+}
+
+int KeyboardProtocol::WriteCustomColours(int group, std::span<const CustomLightColor> colours,
+                                         AlphaScaling scaling) {
+    KeyTables tables = Tables();
+    if (!tables.read) return kKeyTablesUnknown;
+    ColourBank bank = BuildColourBank(tables.maps, colours, scaling);
+    return m_channel.WriteBank(std::span<const uint8_t>(bank).first(tables.TableBytes()), group,
+                               kColourGroupStride);
+}
+
+int KeyboardProtocol::SendLightFrame(std::span<const CustomLightColor> colours) {
+    std::vector<uint8_t> frame;
+    {
+        std::lock_guard lock(m_stateLock);
+        if (!IsHostLightingMode(m_settings.light.selectItem)) return kSuccess;
+        if (!m_tables.read) return kKeyTablesUnknown;
+        frame = BuildLightFrame(m_tables.maps, m_tables.keyCount, colours);
+    }
+    return m_channel.WriteLightFrame(frame);
+}
+
+int KeyboardProtocol::ReadPowerStatus(PowerStatus& status) {
+    if (m_channel.QueryOnline() != kSuccess) return link::kNoAnswer;
+    PowerStatus read{};
+    int result = m_channel.ReadStatus(read, 0);
+    if (result != kSuccess) return result;
+    read[3] = m_channel.IsWireless() ? 1 : 0;
+    status = read;
+    return kSuccess;
+}
+
+bool KeyboardProtocol::ApplyDeviceReport(uint16_t code, ReportListener listener) {
+    if (!m_channel.IsOpen()) return false;
+    std::lock_guard lock(m_stateLock);
+    return keyboard::ApplyDeviceReport(DecodeKeyboardReport(code, listener), m_settings);
+}
+
+PushOutcome KeyboardProtocol::PushProfile(std::span<const KeyListEntry> list,
+                                          const MacroStore& store) {
+    PushOutcome outcome;
+    auto fail = [&](PushStep step, int result) {
+        outcome.failedStep = step;
+        outcome.result = result;
+        return outcome;
+    };
+    int result = WriteDeviceSettings(0, 0);
+    if (result != kSuccess) return fail(PushStep::kSettings, result);
+    const int macroCount = static_cast<int>(store.LoadList().size());
+    MacroDownloadOutcome macros = DownloadMacros(store, CollectUsedMacros(list, macroCount));
+    outcome.overflow = macros.overflow;
+    if (macros.result != kSuccess) return fail(PushStep::kMacros, macros.result);
+    result = WriteKeyAssignments(list, macroCount, 0);
+    if (result != kSuccess) return fail(PushStep::kKeyTable, result);
+    return outcome;
+}
+
+}  // namespace tirk::keyboard
