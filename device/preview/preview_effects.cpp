@@ -5,17 +5,14 @@
 namespace tirk::preview {
 namespace {
 
-constexpr uint8_t kBlinkPhaseStep = 16;
-constexpr uint8_t kWheelColourStep = 16;
-
 Rgb ProfileColour(const LightingParams& params) {
     return {params.red, params.green, params.blue};
 }
 
-// The stored positions come from earlier steps of other effects (or from a
-// caller's state), so every table read keeps them inside its table.
+// The wheel has an entry for every byte, so a position left by another
+// effect (or a caller's state) still reads a colour.
 Rgb WheelAt(uint8_t index) {
-    return ColourWheel()[index % kWheelLength];
+    return ColourWheel()[index];
 }
 
 Rgb CycleAt(uint8_t index) {
@@ -24,11 +21,6 @@ Rgb CycleAt(uint8_t index) {
 
 uint8_t NextCycleIndex(uint8_t index) {
     return static_cast<uint8_t>((index % kCycleLength + 1) % kCycleLength);
-}
-
-uint8_t Advance(uint8_t index, uint8_t by) {
-    const int next = index + by;
-    return next >= kWheelLength ? 0 : static_cast<uint8_t>(next);
 }
 
 // Moves the breathing phase; true when it came back to 0.
@@ -47,7 +39,7 @@ bool BlinkToggle(const LightingParams& params, PreviewState& state, uint32_t now
     if (nowMs - state.lastBlinkTick < BlinkPeriodMs(params.speed)) return false;
     state.blinkOn = state.blinkOn ? 0 : 1;
     state.lastBlinkTick = nowMs;
-    state.phase = Advance(state.phase, kBlinkPhaseStep);
+    state.phase = lighting::NextFlashHue(state.phase);
     return true;
 }
 
@@ -60,7 +52,8 @@ uint32_t SteadyTickMs() {
 }
 
 PreviewFrame BreathingStep(const LightingParams& params, PreviewState& state) {
-    if (BreathePhase(params, state)) state.wheelIndex = Advance(state.wheelIndex, kWheelColourStep);
+    if (BreathePhase(params, state))
+        state.wheelIndex = lighting::NextBreathingHue(state.wheelIndex);
     const Rgb colour = params.colourful ? WheelAt(state.wheelIndex) : ProfileColour(params);
     return {colour, BreathingAlpha(params, state)};
 }

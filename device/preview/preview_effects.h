@@ -57,7 +57,8 @@ using TickSource = std::function<uint32_t()>;
 uint32_t SteadyTickMs();
 
 /// Effect 0: the phase breathes through the curve; each return to phase 0
-/// moves the colour 16 entries on along the wheel (wrapping within the wheel).
+/// moves the colour 16 entries on along the wheel, back to 0 only above 192
+/// (176 → 192 → 0; entry 192 is red again).
 PreviewFrame BreathingStep(const LightingParams& params, PreviewState& state);
 /// Effect 1: as effect 0 with the four-colour cycle advancing at phase 0.
 PreviewFrame FourColourBreathingStep(const LightingParams& params, PreviewState& state);

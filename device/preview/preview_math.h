@@ -1,27 +1,25 @@
-// The software preview of the device lighting effects: the byte arithmetic,
-// the breathing curve, the colour wheel and the other tables every device
-// family's preview shares. Pure functions on values; no threads, no I/O.
-// docs/lighting-preview.md explains how the tables are generated.
+// The software preview of the device lighting effects: the byte arithmetic
+// and the tables every device family's preview shares. The tables are the
+// lighting engine's own (device/lighting/lighting_tables.h): one copy for the
+// engine and the preview. Pure functions on values; no threads, no I/O.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "device/lighting/lighting_tables.h"
+
 namespace tirk::preview {
 
 /// One colour without alpha.
-struct Rgb {
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-    bool operator==(const Rgb&) const = default;
-};
+using Rgb = tirk::lighting::Rgb;
 
-inline constexpr int kBreathingLength = 128;  ///< 64 entries rising, 64 falling
-inline constexpr int kWheelLength = 192;      ///< six hue segments of 32 entries
-inline constexpr int kWheelSegment = 32;
-inline constexpr int kCycleLength = 4;  ///< colours of the four-colour effects
-inline constexpr int kLevelCount = 5;   ///< brightness levels and speeds run 0..4
+inline constexpr int kBreathingLength = lighting::kBreathingLength;  ///< 64 rising, 64 falling
+inline constexpr int kWheelLength = lighting::kHueCount;             ///< hues 0..191
+/// Entries of the wheel table: 192..255 repeat 0..63, so any byte reads it.
+inline constexpr int kWheelEntries = lighting::kWheelEntries;
+inline constexpr int kCycleLength = lighting::kFixedColourCount;  ///< four-colour effects
+inline constexpr int kLevelCount = 5;  ///< brightness levels and speeds run 0..4
 inline constexpr uint32_t kBlinkUnitMs = 200;
 
 /// Steps `value` by `n` on bytes (modulo 256) inside [0, limit). Forward
@@ -33,14 +31,13 @@ inline constexpr uint32_t kBlinkUnitMs = 200;
 uint8_t Step(bool forward, uint8_t limit, uint8_t value, uint8_t n);
 
 /// The breathing curve: entries 0..63 rise from 0 to 255 (0, 1, … 10, 12,
-/// 14, 16, 19, …, 241, 248, 255), entries 64..127 mirror them
-/// (entry 127 − i equals entry i).
+/// 14, …, 241, 248, 255), entries 64..127 mirror them.
 const std::array<uint8_t, kBreathingLength>& BreathingCurve();
 
-/// The colour wheel: entry 0 is red (255, 1, 0), then yellow (255, 255, 0)
-/// at 32, green at 64, cyan (0, 255, 255) at 96, blue at 128, magenta
-/// (255, 0, 255) at 160, and back towards red at 191.
-const std::array<Rgb, kWheelLength>& ColourWheel();
+/// The colour wheel: entry 0 is red (255, 1, 0), yellow (255, 255, 0) at 31,
+/// green at 63, cyan (0, 255, 255) at 95, blue at 127, magenta (255, 0, 255)
+/// at 159, back to red (255, 0, 0) at 191; entry 192 is entry 0 again.
+const std::array<Rgb, kWheelEntries>& ColourWheel();
 
 /// The four colours of the four-colour effects: (0, 255, 180), (0, 255, 0),
 /// (255, 255, 255), (255, 0, 0).

@@ -54,11 +54,12 @@ TEST(PreviewBreathing, ColourfulMovesAlongTheWheelAtEachReturnToZero) {
         uint8_t phase, wheel;
     };
     const Case cases[] = {
-        {true, 126, 0, 127, 0},   // no return yet
-        {true, 127, 0, 0, 16},    // back to 0: 16 on
-        {true, 127, 176, 0, 0},   // 192 is past the wheel → 0
-        {false, 1, 32, 0, 48},    // backward reaches 0 as well
-        {false, 0, 32, 127, 32},  // leaving 0 backwards is no return
+        {true, 126, 0, 127, 0},    // no return yet
+        {true, 127, 0, 0, 16},     // back to 0: 16 on
+        {true, 127, 176, 0, 192},  // 192 is a wheel entry (red again) …
+        {true, 127, 192, 0, 0},    // … and only above it the colour wraps to 0
+        {false, 1, 32, 0, 48},     // backward reaches 0 as well
+        {false, 0, 32, 127, 32},   // leaving 0 backwards is no return
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "phase " << int(c.startPhase));

@@ -47,16 +47,18 @@ TEST(PreviewStep, BackwardWithOneVisitsEveryValueOnce) {
 
 TEST(BreathingCurve, RisesAsListedAndFallsSymmetrically) {
     const auto& curve = BreathingCurve();
-    for (int i = 0; i <= 10; ++i) EXPECT_EQ(curve[i], i) << i;
-    EXPECT_EQ(curve[11], 12);
-    EXPECT_EQ(curve[12], 14);
-    EXPECT_EQ(curve[62], 248);
-    EXPECT_EQ(curve[63], 255);
+    // The listed rising half, entry by entry.
+    const int rising[64] = {0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  12,  14,
+                            16,  18,  20,  22,  24,  27,  30,  33,  36,  39,  42,  45,  49,
+                            53,  57,  61,  65,  69,  73,  77,  81,  85,  89,  94,  99,  104,
+                            109, 114, 119, 124, 129, 134, 140, 146, 152, 158, 164, 170, 176,
+                            182, 188, 194, 200, 206, 213, 220, 227, 234, 241, 248, 255};
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(curve[i], rising[i]) << i;
     EXPECT_EQ(curve[64], 255);
     EXPECT_EQ(curve[127], 0);
     for (int i = 0; i < 64; ++i) EXPECT_EQ(curve[127 - i], curve[i]) << i;
     for (int i = 1; i < 64; ++i) EXPECT_GT(curve[i], curve[i - 1]) << "strictly rising at " << i;
-    // Above 10 the steps grow from 2 to 7 (rounding makes neighbours alternate).
+    // Above 10 the steps grow from 2 to 7.
     for (int i = 11; i < 64; ++i) {
         EXPECT_GE(curve[i] - curve[i - 1], 2) << i;
         EXPECT_LE(curve[i] - curve[i - 1], 7) << i;
@@ -70,26 +72,29 @@ TEST(ColourWheel, RunsThroughTheHuesBackToRed) {
         int index;
         Rgb colour;
     };
+    // Entries as the wheel's two ramps give them: rising 1, 3, 5, …, 81 (at 16),
+    // …, 241, 255; falling 248, 234, …, 2, 0.
     const Point points[] = {
-        {0, {255, 1, 0}},     {31, {255, 249, 0}}, {32, {255, 255, 0}},  // red → yellow
-        {64, {0, 255, 1}},                                               // green
-        {96, {0, 255, 255}},                                             // cyan
-        {128, {1, 0, 255}},                                              // blue
-        {160, {255, 0, 255}},                                            // magenta
-        {191, {255, 0, 7}},                                              // just before red
+        {0, {255, 1, 0}},     {16, {255, 81, 0}},   {31, {255, 255, 0}},  // red → yellow
+        {32, {248, 255, 0}},  {63, {0, 255, 0}},                          // → green
+        {64, {0, 255, 1}},    {95, {0, 255, 255}},                        // → cyan
+        {100, {0, 194, 255}}, {127, {0, 0, 255}},                         // → blue
+        {128, {1, 0, 255}},   {159, {255, 0, 255}},                       // → magenta
+        {160, {255, 0, 248}}, {191, {255, 0, 0}},                         // → red
+        {192, {255, 1, 0}},   {255, {0, 255, 0}},                         // 192..255 repeat 0..63
     };
     for (const Point& p : points) {
         SCOPED_TRACE(p.index);
         EXPECT_EQ(wheel[p.index], p.colour);
     }
-    // Neighbours differ in one channel by at most 8: the wheel has no jumps,
-    // including the wrap from the last entry to the first.
+    // Neighbours differ by at most the ramps' largest step (14) and always
+    // by something: the wheel has no jumps, including from 191 back to 0.
     for (int i = 0; i < kWheelLength; ++i) {
         const Rgb& a = wheel[i];
         const Rgb& b = wheel[(i + 1) % kWheelLength];
         int change =
             std::abs(a.red - b.red) + std::abs(a.green - b.green) + std::abs(a.blue - b.blue);
-        EXPECT_LE(change, 8) << i;
+        EXPECT_LE(change, 14) << i;
         EXPECT_GT(change, 0) << i;
     }
 }
