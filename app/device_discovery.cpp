@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <thread>
 
 #include "app/control_table.h"
 #include "app/shell/device_scan.h"
@@ -74,7 +73,11 @@ DeviceDiscovery::DeviceDiscovery(const DeviceTables& tables, WindowImplBase& win
                                  WindowHooks hooks)
     : m_tables(tables), m_window(window), m_hooks(std::move(hooks)) {}
 
-DeviceDiscovery::~DeviceDiscovery() = default;
+// The device objects' workers post their results through the window, and the
+// window outlives this object only briefly: they stop here, before it goes.
+DeviceDiscovery::~DeviceDiscovery() {
+    for (FamilySet& set : m_sets) set.device->StopExchanges();
+}
 
 CControlUI* DeviceDiscovery::Find(const char* name) const {
     return m_window.GetPaintManager().FindControl(name);
@@ -300,21 +303,26 @@ void DeviceDiscovery::OnCandidateRemoved(int index) {
     if (set) CloseCommandInterface(TileIndex(*set));
 }
 
+// Closed without the exchange lock: the device's worker may be waiting in an
+// exchange for up to two time-outs, and closing ends that wait at once
+// (CHidInterface::Close is safe from any thread), where taking the lock first
+// would hold the window for as long.
 void DeviceDiscovery::CloseCommandInterface(int tile) {
     CTelvorinFamilyDevice* device = m_sets[tile].device;
     CCommandChannel& channel = device->Channel();
     channel.SetOpen(false);
-    {
-        std::lock_guard lock(channel.ExchangeLock());
-        channel.WiredInterface().Close();
-        channel.WirelessInterface().Close();
-    }
     device->StopTileTimers();
+    channel.WiredInterface().Close();
+    channel.WirelessInterface().Close();
     RemoveTileFromSelection(tile);
 }
 
 // Moves an open device to its other link: to the cable when the cable
 // arrived while it was on the receiver, to the receiver when the cable left.
+// No exchange uses the interface being opened (they go to the current link's),
+// and closing the one left ends an exchange waiting there at once, so neither
+// takes the exchange lock, which the device's worker may hold for as long as
+// a silent device makes it wait.
 void DeviceDiscovery::SwitchLink(int index) {
     const DeviceCandidate& candidate = m_tables.candidates[index];
     FamilySet* set = SetForCandidate(candidate);
@@ -323,24 +331,22 @@ void DeviceDiscovery::SwitchLink(int index) {
     CCommandChannel& channel = device->Channel();
     const bool toReceiver = !channel.IsWireless();
     const std::string path = m_scanner->Entry(toReceiver ? candidate.partner : index).path;
-    bool opened = false;
-    {
-        std::lock_guard lock(channel.ExchangeLock());
-        CHidInterface& from = toReceiver ? channel.WiredInterface() : channel.WirelessInterface();
-        CHidInterface& to = toReceiver ? channel.WirelessInterface() : channel.WiredInterface();
-        // A cable pulled again before its arrival or removal is handled has no
-        // usable path: the receiver link, still there, is kept. A cable that
-        // left is let go even when the receiver cannot be opened.
-        opened = !path.empty() && to.Open(path, true, true, true, false);
-        if (!opened) log::Printf("%s: %s", path.c_str(), to.LastError().c_str());
-        if (opened || toReceiver) {
-            channel.SetOpen(false);
-            from.Close();
-        }
+    CHidInterface& from = toReceiver ? channel.WiredInterface() : channel.WirelessInterface();
+    CHidInterface& to = toReceiver ? channel.WirelessInterface() : channel.WiredInterface();
+    // A cable pulled again before its arrival or removal is handled has no
+    // usable path: the receiver link, still there, is kept. A cable that
+    // left is let go even when the receiver cannot be opened.
+    const bool opened = !path.empty() && to.Open(path, true, true, true, false);
+    if (!opened) log::Printf("%s: %s", path.c_str(), to.LastError().c_str());
+    if (opened || toReceiver) {
+        channel.SetOpen(false);
+        from.Close();
     }
     if (!opened) return;
-    channel.SetOpen(true);
+    // The link type before the open flag: an exchange of the device's worker
+    // that starts in between must not take the interface just closed.
     channel.SetLinkType(toReceiver ? 2 : 1);
+    channel.SetOpen(true);
     device->SetInterfacePath(path);
     ShowLink(*device);
     if (toReceiver) return FinishSwitchToReceiver(*set);
@@ -348,19 +354,28 @@ void DeviceDiscovery::SwitchLink(int index) {
     if (m_hooks.closeSatellites) m_hooks.closeSatellites();
 }
 
+// The exchanges go to the device's worker in this order (wait for the link,
+// status, BeginWrite); the window and the waiting scan go on meanwhile.
 void DeviceDiscovery::FinishSwitchToReceiver(FamilySet& set) {
     CTelvorinFamilyDevice* device = set.device;
-    CCommandChannel& channel = device->Channel();
     if (device->HasPowerTile()) {
-        for (int attempt = 0; attempt < kQueryOnlineTries; ++attempt) {
-            if (channel.QueryOnline() == link::kSuccess) break;
-            log::Line("获取2.4G模式失败");
-            std::this_thread::sleep_for(kQueryOnlinePause);
-        }
-        log::Line("获取2");
+        device->QueueExchange<int>(
+            CTelvorinUSBDevice::kExchangeAlways,
+            [device](CCommandChannel& channel) {
+                for (int attempt = 0; attempt < kQueryOnlineTries; ++attempt) {
+                    if (channel.QueryOnline() == link::kSuccess) break;
+                    log::Line("获取2.4G模式失败");
+                    if (!device->PauseExchanges(kQueryOnlinePause)) break;
+                }
+                log::Line("获取2");
+                return link::kSuccess;
+            },
+            [](int) {});
         device->PollPowerStatus();
     }
-    channel.BeginWrite();
+    device->QueueExchange<int>(
+        CTelvorinUSBDevice::kExchangeAlways,
+        [](CCommandChannel& channel) { return channel.BeginWrite(); }, [](int) {});
     device->ArmTileTimer(CTelvorinUSBDevice::kTimerLinkWatch, kLinkWatchFirstMs);
     device->StartDevice();
     if (m_hooks.closeSatellites) m_hooks.closeSatellites();

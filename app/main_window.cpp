@@ -344,12 +344,17 @@ void CMainWnd::ToggleLightControl() {
     ipc_->AnnounceLightOwner(1, light_control_);
 }
 
+// Every device object takes the flag; a keyboard's ResumeLighting goes to
+// its device's worker, so neither the button nor another program's command
+// waits for a device here.
 void CMainWnd::SetLightControl(int on) {
     light_control_ = on;
     if (CControlUI* status = m_pm.FindControl(kLightStatus))
         status->SetText(on ? kTextLightOn : kTextLightOff);
     tirk::log::Printf("light control %d", on);
-    // The device objects take the flag once they exist.
+    if (!discovery_) return;
+    for (const tirk::DeviceDiscovery::FamilySet& set : discovery_->Sets())
+        set.device->SetLightControl(on);
 }
 
 void CMainWnd::OnLightControl(int w_param, int l_param) {

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Qt-free link layer and the shell's thread code with ThreadSanitizer into
-# build-tsan/ and runs them: the command channel (light frames against long
-# commands from two threads), the virtual bus and the HID transport.
+# Builds the Qt-free link layer and the shell's thread code with ThreadSanitizer
+# into build-tsan/ and runs them: the command channel (light frames against long
+# commands from two threads), the device worker (jobs, coalescing, stop while an
+# exchange waits), the virtual bus and the HID transport.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-tsan
-targets="tirk_link_tests tirk_vbus_tests tirk_vbus_hid_tests tirk_hid_interface_test tirk_shell_tests"
+targets="tirk_link_tests tirk_device_worker_tests tirk_vbus_tests tirk_vbus_hid_tests tirk_hid_interface_test tirk_shell_tests"
 flock /tmp/tirk-build.lock sh -c "
   [ -f $dir/build.ninja ] || cmake -S . -B $dir -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DTIRK_WITH_QT=OFF -DTIRK_BENCH=OFF -DCMAKE_CXX_FLAGS=-fsanitize=thread

@@ -1,7 +1,9 @@
 #include "ui/device_key_button.h"
 
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "ui/control_math.h"
 #include "ui/internal/attributes.h"
@@ -70,6 +72,29 @@ void CDeviceKeyButtonUI::PaintStatusImage(QPainter& painter) {
                         m_lightAlpha);
     if (m_unsetFlag == 0 && !m_keyUnsetImage.empty()) DrawImage(painter, m_keyUnsetImage);
     if (m_setFlag == 0 && !m_keySetImage.empty()) DrawImage(painter, m_keySetImage);
+}
+
+void CDeviceKeyButtonUI::PaintText(QPainter& painter) {
+    if (m_legendShrinkLimit <= 0) {
+        CButtonUI::PaintText(painter);
+        return;
+    }
+    const QString legend = tirk::ui::ToQ(GetText());
+    if (legend.isEmpty()) return;
+    const TRectUI& padding = GetTextPadding();
+    const QRect area = rect().adjusted(Scale(padding.left), Scale(padding.top),
+                                       -Scale(padding.right), -Scale(padding.bottom));
+    QFont font = ControlFont();
+    const int smallest = std::max(1, Scale(m_legendShrinkLimit));
+    // Fractional widths: the eliding measures them, and a legend rounded
+    // down to fit would still be cut.
+    while (font.pixelSize() > smallest &&
+           QFontMetricsF(font).horizontalAdvance(legend) > area.width())
+        font.setPixelSize(font.pixelSize() - 1);
+    painter.setFont(font);
+    painter.setPen(tirk::ui::ToQColor(CurrentTextColor()));
+    painter.drawText(area, GetTextAlign(),
+                     QFontMetricsF(font).elidedText(legend, Qt::ElideRight, area.width()));
 }
 
 void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* event) {

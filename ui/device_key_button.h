@@ -44,6 +44,17 @@ public:
     const std::string& GetKeySetImage() const { return m_keySetImage; }
     const std::string& GetKeyUnsetImage() const { return m_keyUnsetImage; }
 
+    /// A legend wider than the button's text area is drawn smaller, one
+    /// pixel at a time down to `minPixelSize` (96 DPI), on one line, and cut
+    /// with "…" when even that is too wide. 0 (the default) draws the text as
+    /// every button does. For pictures whose keys are too small for some
+    /// languages' legends at the font's own size.
+    void SetLegendShrinkLimit(int minPixelSize) {
+        m_legendShrinkLimit = minPixelSize;
+        update();
+    }
+    int GetLegendShrinkLimit() const { return m_legendShrinkLimit; }
+
     /// How many repaints the button itself asked for so far (the mark
     /// setters and the double-click); lets a caller check that unchanged
     /// values cost no repaint.
@@ -57,6 +68,8 @@ protected:
     /// key-unset image (unset flag 0) and the key-set image (set flag 0),
     /// each over the whole button.
     void PaintStatusImage(QPainter& painter) override;
+    /// With a shrink limit: the legend shrunk to fit (see SetLegendShrinkLimit).
+    void PaintText(QPainter& painter) override;
     /// A left double-click on the enabled button presses it as a button
     /// press does and sends "dbclick".
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -76,4 +89,5 @@ private:
     int m_markFlag = 0;
     int m_selected = 0;
     int m_repaintRequests = 0;
+    int m_legendShrinkLimit = 0;
 };

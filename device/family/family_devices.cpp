@@ -40,24 +40,38 @@ void CTelvorinFamilyDevice::StartDevice() {
     if (HasPowerTile()) PollPowerStatus();
 }
 
-int CTelvorinFamilyDevice::IsOnline() {
-    return Channel().QueryOnline();
+CTelvorinUSBDevice::LinkCheck CTelvorinFamilyDevice::LinkCheckExchange() const {
+    return [](CCommandChannel& channel) { return channel.QueryOnline(); };
 }
 
-// The status block's byte 3 is the host's: 1 on the receiver, 0 on the cable.
 void CTelvorinFamilyDevice::PollPowerStatus() {
-    CCommandChannel& channel = Channel();
-    if (!channel.IsOpen() || PollingPaused()) return;
-    if (channel.QueryOnline() != tirk::link::kSuccess) return;
-    std::array<uint8_t, 6> status{};
-    const int result = channel.ReadStatus(status, 0);
-    if (result != tirk::link::kSuccess) {
-        tirk::log::Printf("%s: status not read (%d)", DeviceFolderName().c_str(), result);
+    if (!Channel().IsOpen() || PollingPaused()) return;
+    QueueExchange<StatusReading>(
+        kExchangeStatus, &CTelvorinFamilyDevice::ReadStatusBlock,
+        [this](const StatusReading& reading) { ShowPowerStatus(reading); });
+}
+
+// Worker thread. The status block's byte 3 is the host's: 1 on the receiver,
+// 0 on the cable.
+CTelvorinFamilyDevice::StatusReading CTelvorinFamilyDevice::ReadStatusBlock(
+    CCommandChannel& channel) {
+    StatusReading reading;
+    reading.linked = channel.QueryOnline() == tirk::link::kSuccess;
+    if (!reading.linked) return reading;
+    reading.result = channel.ReadStatus(reading.status, 0);
+    reading.status[3] = channel.IsWireless() ? 1 : 0;
+    return reading;
+}
+
+// A receiver whose device is away says nothing; a failed read is logged.
+void CTelvorinFamilyDevice::ShowPowerStatus(const StatusReading& reading) {
+    if (!reading.linked) return;
+    if (reading.result != tirk::link::kSuccess) {
+        tirk::log::Printf("%s: status not read (%d)", DeviceFolderName().c_str(), reading.result);
         return;
     }
-    status[3] = channel.IsWireless() ? 1 : 0;
     if (auto* power = dynamic_cast<CMpDevicePowerUI*>(PowerTile()))
-        power->SetStatus(status.data(), static_cast<int>(status.size()));
+        power->SetStatus(reading.status.data(), static_cast<int>(reading.status.size()));
 }
 
 bool CTelvorinFamilyDevice::OpenNotificationChannel(int type, const std::string& path) {

@@ -4,6 +4,8 @@
 // protocols (settings records, key tables, lighting) build on these classes.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,12 +25,13 @@ public:
     /// The profile bar every page includes.
     static constexpr char kProfilePanelName[] = "device_profile";
 
-    /// 13: the first synchronisation: the profile panel and the active profile.
+    /// 13: the first synchronisation: the profile panel and the active
+    /// profile, then a status poll.
     void StartDevice() override;
-    /// 17: reads the status block and shows it on the power indicator.
+    /// 17: queues the status read on the device's worker (unless one waits
+    /// already, the channel is closed or polling is paused); the status block
+    /// is shown on the power indicator when it is back.
     void PollPowerStatus() override;
-    /// 18: 1 when the link is up (always on the cable).
-    int IsOnline() override;
     /// The wired or wireless notification interface for candidate type `type`.
     bool OpenNotificationChannel(int type, const std::string& path);
     bool CloseNotificationChannel(int type);
@@ -101,6 +104,8 @@ public:
 
 protected:
     CTelvorinFamilyDevice(int32_t familyCode, std::unique_ptr<tirk::CBasicProfiledata> profile);
+    /// 18 asks the receiver (QueryOnline); 1 without an exchange on the cable.
+    LinkCheck LinkCheckExchange() const override;
     /// Sets up the page's profile panel for the device type and takes its
     /// active profile as the profile file base name.
     void SetUpProfilePanel();
@@ -110,7 +115,17 @@ protected:
     void TellUser(const std::string& textKey, const std::string& detail);
 
 private:
+    /// A status read on the worker: whether the receiver reported its device
+    /// linked, the read's result and the block (byte 3: 1 receiver, 0 cable).
+    struct StatusReading {
+        bool linked = false;
+        int result = 0;
+        std::array<uint8_t, 6> status{};
+    };
+    static StatusReading ReadStatusBlock(CCommandChannel& channel);
+    void ShowPowerStatus(const StatusReading& reading);
     std::string AssignmentTextOf(const tirk::AssignmentCode& code) const;
+    void ChooseKeyRow(CListUI& rows) const;
     /// The names of the keyboard's sets of key colours, for the custom chooser.
     std::vector<std::string> CustomGroupNames() const;
 
@@ -134,6 +149,8 @@ class CTelvorinKeyboardDevice : public CTelvorinFamilyDevice {
 public:
     CTelvorinKeyboardDevice();
     std::string GetClass() const override { return "TelvorinKeyboardDevice"; }
+    /// 1: draws the keyboard's keys into its picture, then binds the page.
+    void AttachToPage() override;
 };
 
 class CTelvorinMousePadDevice : public CTelvorinFamilyDevice {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "device/family/family_devices.h"
+#include "device/family/keyboard_picture.h"
 #include "profile/audio_light.h"
 #include "profile/json_access.h"
 #include "profile/key_assignment.h"
@@ -101,6 +102,13 @@ void CTelvorinFamilyDevice::AttachToPage() {
     }
 }
 
+void CTelvorinKeyboardDevice::AttachToPage() {
+    // The key and light buttons are made from the on-screen keyboard's
+    // geometry; the binding then finds them like any page's buttons.
+    tirk::BuildKeyboardPictureIn(*this);
+    CTelvorinFamilyDevice::AttachToPage();
+}
+
 void CTelvorinFamilyDevice::LoadNameLists() {
     tirk::LoadLightingNameLists(DefaultDataFolder(), ConfigDocumentPath(),
                                 GetLightingDefaultsIndex(), m_lightingNames);
@@ -178,6 +186,7 @@ void CTelvorinFamilyDevice::SelectKey(int key) {
     if (key < 0 || key >= static_cast<int>(list.size())) return;
     CTelvorinUSBDevice::SelectKey(key);
     if (CKeySetControlUI* keys = KeySetPanel()) keys->OpenForKey(list[key]);
+    if (auto* rows = dynamic_cast<CListUI*>(FindSubControl(kKeyListName))) ChooseKeyRow(*rows);
 }
 
 void CTelvorinFamilyDevice::StoreAtSelectedKey(const tirk::KeyListEntry& entry) {
@@ -215,11 +224,17 @@ void CTelvorinFamilyDevice::RefreshKeyListText() {
         for (const KeyRowText& text : texts) rows->Add(NewKeyRow(text));
         rows->HoldLayout(false);
     }
-    // The open key's row is the chosen one; with no key open, none is (a
-    // row chosen but refused must be choosable again).
+    ChooseKeyRow(*rows);
+}
+
+void CTelvorinFamilyDevice::ChooseKeyRow(CListUI& rows) const {
+    // The open key's row is the chosen one (scrolled into view, also when
+    // the key was opened on the picture); with no key open, none is (a row
+    // chosen but refused must be choosable again).
+    const std::string key = std::to_string(SelectedKey());
     int chosen = -1;
-    for (int i = 0; i < rows->GetCount(); ++i) {
-        if (texts[i].key == SelectedKey()) chosen = i;
+    for (int i = 0; i < rows.GetCount(); ++i) {
+        if (rows.GetItemAt(i)->GetUserData() == key) chosen = i;
     }
-    rows->SelectItem(chosen, false, false);
+    rows.SelectItem(chosen, false, false);
 }

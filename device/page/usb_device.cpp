@@ -30,16 +30,20 @@ CTelvorinUSBDevice::CTelvorinUSBDevice(int32_t familyCode,
     : m_familyCode(familyCode),
       m_channel(backend, timeouts),
       m_notifyChannel(backend, timeouts),
-      m_tick(tirk::preview::SteadyTickMs) {
+      m_tick(tirk::preview::SteadyTickMs),
+      m_worker([this](std::function<void()> apply) { PostExchangeResult(std::move(apply)); },
+               ChannelInterrupt(m_channel)) {
     // Every device page has the same option groups (feature tabs, lighting
     // direction, modifiers); each page keeps its own selection.
     SetGroupScope(true);
 }
 
 CTelvorinUSBDevice::~CTelvorinUSBDevice() {
-    // The listeners post to this object; they end before it goes.
+    // The listeners and the exchange worker post to this object; they end
+    // before it goes, and the worker's results still queued are dropped.
     m_wiredListener.Stop();
     m_wirelessListener.Stop();
+    StopExchanges();
     StopTileTimers();
 }
 
@@ -122,11 +126,24 @@ std::string CTelvorinUSBDevice::ConfigDocumentPath() const {
 
 // --- flags --------------------------------------------------------------------------
 
+// Guarded sending asks the receiver (QueryOnline) before the resume, so both
+// run on the worker; a closed channel is refused here without an exchange.
 int CTelvorinUSBDevice::SetLightControl(int value) {
     m_lightControl = value;
     if (value == 0 || m_typeCode != tirk::kTypeKeyboard) return tirk::link::kSuccess;
-    if (!CanSend()) return tirk::link::kNoAnswer;
-    return m_channel.ResumeLighting();
+    if (!m_channel.IsOpen()) return tirk::link::kNoAnswer;
+    QueueExchange<int>(
+        kExchangeResume,
+        [](CCommandChannel& channel) {
+            return channel.CanSend() ? channel.ResumeLighting() : tirk::link::kNoAnswer;
+        },
+        [this](int result) {
+            m_lastResume = result;
+            if (result != tirk::link::kSuccess)
+                tirk::log::Printf("%s: the device's own lighting not resumed (%d)",
+                                  m_deviceFolderName.c_str(), result);
+        });
+    return tirk::link::kSuccess;
 }
 
 // --- notification listeners ------------------------------------------------------------

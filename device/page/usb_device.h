@@ -8,7 +8,10 @@
 #include <json/value.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <span>
@@ -18,6 +21,7 @@
 #include "core/atomic_file.h"
 #include "device/device_table.h"
 #include "device/link/command_channel.h"
+#include "device/link/device_worker.h"
 #include "device/page/device_tile.h"
 #include "device/page/notification_listener.h"
 #include "device/preview/preview_effects.h"
@@ -60,6 +64,21 @@ public:
         kTimerStatus = 1005,
         kTimerLinkWatch = 1007,
     };
+    /// Not a tile timer: shows the busy mark when exchanges take longer than a moment.
+    static constexpr int kTimerBusyMark = 1100;
+    static constexpr int kBusyMarkDelayMs = 300;
+
+    /// Keys of the exchanges the device queues on its worker: at most one
+    /// exchange of each key waits at a time (a repeated poll is not queued twice).
+    enum ExchangeKey : int {
+        kExchangeAlways = CDeviceWorker::kAlwaysQueue,  ///< queued every time
+        kExchangeStatus = 1,                            ///< the status poll (17)
+        kExchangeLinkWatch = 2,                         ///< the link check of timer 1007
+        kExchangeResume = 3,  ///< ResumeLighting when the light-control flag is set
+    };
+    /// What the link check (18) sends: runs on the worker thread with the
+    /// device's channel and returns 1 when the wireless link is up.
+    using LinkCheck = std::function<int(CCommandChannel&)>;
 
     static constexpr int kLedRecordSize = 14;
     static constexpr int kRetryCounterWrap = 20;
@@ -74,7 +93,7 @@ public:
     /// A device object whose channels use `backend` and `timeouts` (tests).
     CTelvorinUSBDevice(std::shared_ptr<tirk::hid::HidBackend> backend,
                        tirk::link::ChannelTimeouts timeouts);
-    /// Stops the notification listeners and the tile timers.
+    /// Stops the notification listeners, the exchanges and the tile timers.
     ~CTelvorinUSBDevice() override;
 
     std::string GetClass() const override { return "TelvorinUSBDevice"; }
@@ -151,7 +170,14 @@ public:
     std::string ConfigDocumentPath() const;
 
     // --- UI references (none owned) ---------------------------------------------
-    void SetMainWindow(WindowImplBase* window) { m_mainWindow = window; }
+    /// The window whose PostTask carries the exchanges' results to the UI
+    /// thread (without one, a queued invocation on the object does). The
+    /// exchanges must be stopped (StopExchanges) before this window is
+    /// destroyed; device discovery does that.
+    void SetMainWindow(WindowImplBase* window) {
+        m_mainWindow = window;
+        m_resultWindow.store(window);
+    }
     WindowImplBase* MainWindow() const { return m_mainWindow; }
     void SetTile(IDeviceTile* tile) { m_tile = tile; }
     IDeviceTile* Tile() const { return m_tile; }
@@ -166,10 +192,14 @@ public:
     // --- flags -------------------------------------------------------------------
     /// Sets the light-control flag (this program drives the lighting). Setting
     /// it non-zero on a keyboard (type code 1) hands the lighting back to the
-    /// device's own effect with ResumeLighting, through guarded sending.
-    /// Returns ResumeLighting's result, 0 when guarded sending refused, 1 when
-    /// nothing was to be sent.
+    /// device's own effect with ResumeLighting, through guarded sending, on
+    /// the exchange worker. Returns 1 when the resume was queued (or one
+    /// already waits) or nothing was to be sent, 0 when the channel is
+    /// closed. The resume's own result is logged when it fails and kept in
+    /// LastResumeResult once it is back.
     int SetLightControl(int value);
+    /// ResumeLighting's result (or 0 when guarded sending refused); -1 before any.
+    int LastResumeResult() const { return m_lastResume; }
     int LightControl() const { return m_lightControl; }
     void SetWindowActive(int value) { m_windowActive = value; }
     int WindowActive() const { return m_windowActive; }
@@ -211,15 +241,44 @@ public:
     bool CloseNotificationInterface(bool wireless);
     bool IsListening(bool wireless) const;
 
+    // --- exchanges on the device's worker ---------------------------------------------
+    /// Runs `exchange` on the device's exchange worker, after the exchanges
+    /// queued before it, then `apply` with its result on the UI thread.
+    /// `exchange` runs while the UI thread goes on: it may use nothing but
+    /// the channel it is given and values it captured. `apply` does not run
+    /// when the device is gone or StopTileTimers came in between. Returns
+    /// false when nothing was queued: an exchange with the same non-zero
+    /// `key` still waits (its result is applied instead), or the exchanges
+    /// were stopped. UI thread.
+    template <typename Result>
+    bool QueueExchange(int key, std::function<Result(CCommandChannel&)> exchange,
+                       std::function<void(Result)> apply);
+    /// For an exchange that repeats (worker thread): waits `pause`, or less
+    /// when the exchanges are stopped; false then.
+    bool PauseExchanges(std::chrono::milliseconds pause) { return m_worker.Pause(pause); }
+    /// Exchanges queued whose results have not been applied yet. UI thread.
+    int ExchangesPending() const { return m_exchangesPending; }
+    /// True while the page shows that it waits for its device: exchanges
+    /// have been pending for longer than kBusyMarkDelayMs.
+    bool IsBusyMarkShown() const { return m_busyMarkShown; }
+    /// Drops the waiting exchanges and cuts a running one short by closing
+    /// the channel's interfaces; no result is applied any more and nothing
+    /// is queued afterwards. For a device that goes away. UI thread.
+    void StopExchanges() { m_worker.Stop(); }
+
     // --- tile timers ----------------------------------------------------------------
     /// The channel is connected: starts timer 1001 (first synchronisation).
+    /// Link checks still under way from before are not applied to the tile.
     void StartFirstSync();
     /// Runs what tile timer `id`'s expiry runs, now, re-arming timers as the
-    /// life cycle says. Unknown ids do nothing.
+    /// life cycle says. A step that needs the device queues its exchange and
+    /// returns; the rest of the step (and the re-arming) follows on the UI
+    /// thread when the result is back. Unknown ids do nothing.
     void RunTileTimer(int id);
     /// Starts tile timer `id` with `ms` (at most one run each start).
     void ArmTileTimer(int id, int ms);
-    /// Stops every tile timer (device gone).
+    /// Stops every tile timer and drops the exchanges that wait (device gone);
+    /// results of exchanges already under way are not applied.
     void StopTileTimers();
     /// The period tile timer `id` is armed with; 0 when it is not armed.
     int TileTimerPeriod(int id) const;
@@ -257,8 +316,9 @@ public:
     virtual void RunDeferredAction3() {}
     /// 17: status poll.
     virtual void PollPowerStatus() {}
-    /// 18: link check; 1 when the wireless link is up. Base: 1.
-    virtual int IsOnline() { return 1; }
+    /// 18: link check; 1 when the wireless link is up. Runs LinkCheckExchange
+    /// on the calling thread; the tile timers run it on the worker. Base: 1.
+    virtual int IsOnline() { return LinkCheckExchange()(m_channel); }
     /// 19: loads the profile document and applies it; base 0.
     virtual int LoadActiveProfile() { return 0; }
     /// 20: no base behaviour; returns 0.
@@ -341,7 +401,13 @@ protected:
     CTelvorinUSBDevice(int32_t familyCode, std::shared_ptr<tirk::hid::HidBackend> backend,
                        tirk::link::ChannelTimeouts timeouts);
 
-    /// Tile timers run their step; other ids go to the base.
+    /// What the link check (18) sends, asked on the UI thread when a check
+    /// is made; the function returned runs on the worker thread (or in
+    /// IsOnline). Base: the link is up, nothing is sent.
+    virtual LinkCheck LinkCheckExchange() const;
+
+    /// Tile timers run their step, the busy-mark timer its check; other ids
+    /// go to the base.
     void OnTimer(int id) override;
 
     /// Fills every LED of the colour buffer with one preview result.
@@ -357,8 +423,21 @@ private:
     void BindKeyButtons();
     void RunFirstSyncTimer();
     void RunPreviewTimer();
+    void FinishFirstSync();
+    void RetryFirstSync();
     void RunStatusTimer();
     void RunLinkWatchTimer();
+    void ApplyLinkWatch(bool online);
+    /// Queues the link check with `key`; `then` gets "link up" on the UI thread.
+    void QueueLinkCheck(int key, std::function<void(bool online)> then);
+    // The exchanges' bookkeeping (usb_device_exchanges.cpp).
+    void PostExchangeResult(std::function<void()> apply);
+    void ApplyExchangeResult(unsigned epoch, const std::function<void()>& apply);
+    void OnExchangeQueued();
+    void OnExchangesEnded(size_t count);
+    void OnBusyMarkTimer();
+    void ShowBusyMark(bool show);
+    CControlUI* BusyMarkControl();
     void PostNotification(uint16_t code);
     CNotificationListener& ListenerFor(bool wireless);
     template <typename StepFn>
@@ -418,4 +497,31 @@ private:
 
     std::map<int, int> m_tileTimers;  ///< armed tile timers: id → period
     int m_linkRetries = 0;
+    /// Counts StartFirstSync calls: a link check from before a start does not
+    /// change the tile (it may have been made over the other link).
+    unsigned m_linkCycle = 0;
+
+    // Exchanges (UI thread, but the worker and m_resultWindow).
+    std::atomic<WindowImplBase*> m_resultWindow{nullptr};  ///< read by the worker thread
+    unsigned m_exchangeEpoch = 0;  ///< counts StopTileTimers; older results are not applied
+    int m_exchangesPending = 0;
+    bool m_busyMarkShown = false;
+    CControlUI* m_busyMark = nullptr;  ///< made on first use; owned by the page
+    int m_lastResume = -1;
+    /// Declared after the channel, which its jobs use: it is stopped (in the
+    /// destructor) and destroyed before the channel.
+    CDeviceWorker m_worker;
 };
+
+template <typename Result>
+bool CTelvorinUSBDevice::QueueExchange(int key, std::function<Result(CCommandChannel&)> exchange,
+                                       std::function<void(Result)> apply) {
+    CCommandChannel& channel = m_channel;
+    const bool queued = m_worker.Queue<Result>(
+        key, [&channel, exchange = std::move(exchange)] { return exchange(channel); },
+        [this, epoch = m_exchangeEpoch, apply = std::move(apply)](Result result) {
+            ApplyExchangeResult(epoch, [&] { apply(std::move(result)); });
+        });
+    if (queued) OnExchangeQueued();
+    return queued;
+}

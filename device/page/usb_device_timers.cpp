@@ -1,6 +1,9 @@
 // The tile timers: the device's life cycle from the first synchronisation to
 // the preview refresh, the status poll and the wireless link watch. Each timer
-// runs once per start; a step that repeats starts its timer again.
+// runs once per start; a step that repeats starts its timer again. A step that
+// asks the device queues the exchange on the device's worker and returns; the
+// rest of the step runs on the UI thread when the answer is back, so no timer
+// holds up the window while a device is slow or silent.
 #include "core/log.h"
 #include "device/page/usb_device.h"
 
@@ -34,6 +37,7 @@ bool IsTileTimer(int id) {
 }  // namespace
 
 void CTelvorinUSBDevice::StartFirstSync() {
+    ++m_linkCycle;
     ArmTileTimer(kTimerFirstSync, kFirstSyncDelayMs);
 }
 
@@ -45,6 +49,9 @@ void CTelvorinUSBDevice::ArmTileTimer(int id, int ms) {
 void CTelvorinUSBDevice::StopTileTimers() {
     for (const auto& [id, period] : m_tileTimers) KillTimer(id);
     m_tileTimers.clear();
+    // A result still under way would start the timers again.
+    ++m_exchangeEpoch;
+    OnExchangesEnded(m_worker.DropPending());
 }
 
 int CTelvorinUSBDevice::TileTimerPeriod(int id) const {
@@ -55,8 +62,16 @@ int CTelvorinUSBDevice::TileTimerPeriod(int id) const {
 void CTelvorinUSBDevice::OnTimer(int id) {
     if (IsTileTimer(id))
         RunTileTimer(id);
+    else if (id == kTimerBusyMark)
+        OnBusyMarkTimer();
     else
         CHorizontalLayoutUI::OnTimer(id);
+}
+
+void CTelvorinUSBDevice::QueueLinkCheck(int key, std::function<void(bool online)> then) {
+    QueueExchange<int>(key, LinkCheckExchange(), [then = std::move(then)](int result) {
+        then(result == tirk::link::kSuccess);
+    });
 }
 
 void CTelvorinUSBDevice::RunTileTimer(int id) {
@@ -83,21 +98,35 @@ void CTelvorinUSBDevice::RunTileTimer(int id) {
 
 // A wireless device whose receiver reports no link stays hidden and is tried
 // again every 3 s; once it answers (or at once on the cable) the first
-// synchronisation runs and the repeating timers start.
+// synchronisation runs and the repeating timers start. A check made before
+// the first synchronisation was started again (the device moved to its other
+// link) is not applied: the new start makes its own.
 void CTelvorinUSBDevice::RunFirstSyncTimer() {
-    const bool wireless = m_channel.IsWireless();
-    if (wireless && IsOnline() != tirk::link::kSuccess) {
-        if (m_tile) m_tile->SetOnline(false);
-        m_linkRetries = (m_linkRetries + 1) % kRetryCounterWrap;
-        ArmTileTimer(kTimerFirstSync, kFirstSyncRetryMs);
-        return;
-    }
+    if (!m_channel.IsWireless()) return FinishFirstSync();
+    QueueLinkCheck(kExchangeAlways, [this, cycle = m_linkCycle](bool online) {
+        if (cycle != m_linkCycle) return;
+        if (online)
+            FinishFirstSync();
+        else
+            RetryFirstSync();
+    });
+}
+
+void CTelvorinUSBDevice::RetryFirstSync() {
+    if (m_tile) m_tile->SetOnline(false);
+    m_linkRetries = (m_linkRetries + 1) % kRetryCounterWrap;
+    ArmTileTimer(kTimerFirstSync, kFirstSyncRetryMs);
+}
+
+// The profile loading and the page filling of StartDevice run here, on the UI
+// thread; only the exchanges went to the worker.
+void CTelvorinUSBDevice::FinishFirstSync() {
     if (m_tile) m_tile->SetOnline(true);
     StartDevice();
     m_linkRetries = 0;
     ArmTileTimer(kTimerPreview, kPreviewFirstMs);
     if (m_hasPowerTile && m_channel.IsOpen()) ArmTileTimer(kTimerStatus, kStatusFirstMs);
-    if (wireless) ArmTileTimer(kTimerLinkWatch, kLinkWatchFirstMs);
+    if (m_channel.IsWireless()) ArmTileTimer(kTimerLinkWatch, kLinkWatchFirstMs);
 }
 
 void CTelvorinUSBDevice::SetPollingPaused(int value) {
@@ -114,13 +143,23 @@ void CTelvorinUSBDevice::RunPreviewTimer() {
         ArmTileTimer(kTimerPreview, m_channel.IsWireless() ? kPreviewWirelessMs : kPreviewWiredMs);
 }
 
+// The status poll queues its exchange (17), so the timer goes on at once; a
+// poll that still waits when the next comes is not queued twice.
 void CTelvorinUSBDevice::RunStatusTimer() {
     PollPowerStatus();
     if (m_hasPowerTile) ArmTileTimer(kTimerStatus, kStatusMs);
 }
 
+// Started again when the answer is back, so a silent receiver gets one check
+// at a time, 3 s after the last one ended.
 void CTelvorinUSBDevice::RunLinkWatchTimer() {
-    const bool online = IsOnline() == tirk::link::kSuccess;
+    QueueLinkCheck(kExchangeLinkWatch, [this, cycle = m_linkCycle](bool online) {
+        if (cycle == m_linkCycle) ApplyLinkWatch(online);
+        ArmTileTimer(kTimerLinkWatch, kLinkWatchMs);
+    });
+}
+
+void CTelvorinUSBDevice::ApplyLinkWatch(bool online) {
     if (m_tile && online && !m_tile->IsShown()) {
         m_tile->SetOnline(true);
         PollPowerStatus();
@@ -128,5 +167,4 @@ void CTelvorinUSBDevice::RunLinkWatchTimer() {
         tirk::log::Printf("%s: wireless link lost, device offline", m_deviceFolderName.c_str());
         m_tile->SetOnline(false);
     }
-    ArmTileTimer(kTimerLinkWatch, kLinkWatchMs);
 }

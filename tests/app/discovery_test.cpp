@@ -191,7 +191,9 @@ TEST_F(DiscoveryTest, TheMouseMovesToItsReceiverAndBackKeepingOneTile) {
     for (const vbus::ReceivedReport& report : receiver->Received())
         if (report.bytes.size() >= 5 && report.bytes[3] == 0x05) lengths.push_back(report.bytes[4]);
     EXPECT_EQ(lengths, (std::vector<int>{24, 24, 23}));
-    EXPECT_TRUE(SetOf("mouse").power->IsWireless()) << "the status is read again over the receiver";
+    // The status read runs on the device's worker; its block is shown when it is back.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SetOf("mouse").power->IsWireless(); }, 5000))
+        << "the status is read again over the receiver";
     Plug("mouse");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !channel.IsWireless() && channel.IsOpen(); }, 5000));
     EXPECT_EQ(ShownTiles(), std::vector<std::string>{"mouse"});

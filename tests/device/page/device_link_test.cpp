@@ -53,6 +53,7 @@ TEST_F(LightControl, SettingItOnAKeyboardResumesTheDevicesLighting) {
         device.SetTypeCodes(c.typeCode, kRoleCommand);
         EXPECT_EQ(device.SetLightControl(c.value), c.result);
         EXPECT_EQ(device.LightControl(), c.value);
+        ASSERT_TRUE(ExchangesSettle(device));  // the resume runs on the device's worker
         EXPECT_EQ(CountOf("keyboard", kResumeLighting), c.frames);
         if (c.frames == 0) continue;
         std::vector<vbus::ReceivedReport> received = Device("keyboard").Received();
@@ -252,6 +253,7 @@ TEST_F(TileTimers, WirelessFirstSyncWaitsHiddenForTheLinkAndRetries) {
     Link(false);
 
     device.RunTileTimer(CTelvorinUSBDevice::kTimerFirstSync);
+    ASSERT_TRUE(ExchangesSettle(device));
     EXPECT_EQ(tile.calls, std::vector<bool>{false}) << "hidden and offline";
     EXPECT_EQ(device.startDeviceRuns, 0);
     EXPECT_EQ(device.LinkRetryCount(), 1);
@@ -261,6 +263,7 @@ TEST_F(TileTimers, WirelessFirstSyncWaitsHiddenForTheLinkAndRetries) {
 
     for (int retry = 2; retry <= 20; ++retry)
         device.RunTileTimer(CTelvorinUSBDevice::kTimerFirstSync);
+    ASSERT_TRUE(ExchangesSettle(device));
     EXPECT_EQ(device.LinkRetryCount(), 0) << "the counter goes back to 0 at 20";
     EXPECT_EQ(device.startDeviceRuns, 0);
     EXPECT_FALSE(tile.shown);
@@ -268,6 +271,7 @@ TEST_F(TileTimers, WirelessFirstSyncWaitsHiddenForTheLinkAndRetries) {
     Link(true);
     device.SetHasPowerTile(true);
     device.RunTileTimer(CTelvorinUSBDevice::kTimerFirstSync);
+    ASSERT_TRUE(ExchangesSettle(device));
     EXPECT_TRUE(tile.shown);
     EXPECT_EQ(device.startDeviceRuns, 1);
     EXPECT_EQ(device.LinkRetryCount(), 0);
@@ -282,9 +286,11 @@ TEST_F(TileTimers, RetryCounterGoesBackToZeroAfterASuccess) {
     Connect(device, kTypeKeyboardReceiver);
     Link(false);
     for (int i = 0; i < 3; ++i) device.RunTileTimer(CTelvorinUSBDevice::kTimerFirstSync);
+    ASSERT_TRUE(ExchangesSettle(device));
     EXPECT_EQ(device.LinkRetryCount(), 3);
     Link(true);
     device.RunTileTimer(CTelvorinUSBDevice::kTimerFirstSync);
+    ASSERT_TRUE(ExchangesSettle(device));
     EXPECT_EQ(device.LinkRetryCount(), 0);
     EXPECT_EQ(device.startDeviceRuns, 1) << "no tile: the cycle runs all the same";
 }
@@ -369,16 +375,21 @@ TEST_F(TileTimers, LinkWatchHidesAndShowsTheTileWithTheLink) {
     device.SetTile(&tile);
     Connect(device, kTypeKeyboardReceiver);
 
-    device.RunTileTimer(CTelvorinUSBDevice::kTimerLinkWatch);  // up and shown: nothing
+    // Each check runs on the device's worker; the tile changes once it is back.
+    auto watch = [&] {
+        device.RunTileTimer(CTelvorinUSBDevice::kTimerLinkWatch);
+        return ExchangesSettle(device);
+    };
+    ASSERT_TRUE(watch());  // up and shown: nothing
     EXPECT_TRUE(tile.calls.empty());
     Link(false);
-    device.RunTileTimer(CTelvorinUSBDevice::kTimerLinkWatch);
+    ASSERT_TRUE(watch());
     EXPECT_EQ(tile.calls, std::vector<bool>{false});
-    device.RunTileTimer(CTelvorinUSBDevice::kTimerLinkWatch);  // down and hidden: nothing
+    ASSERT_TRUE(watch());  // down and hidden: nothing
     EXPECT_EQ(tile.calls.size(), 1u);
     EXPECT_EQ(device.statusPolls, 0);
     Link(true);
-    device.RunTileTimer(CTelvorinUSBDevice::kTimerLinkWatch);
+    ASSERT_TRUE(watch());
     EXPECT_EQ(tile.calls, (std::vector<bool>{false, true}));
     EXPECT_EQ(device.statusPolls, 1);
     EXPECT_EQ(device.TileTimerPeriod(CTelvorinUSBDevice::kTimerLinkWatch), 3000);

@@ -30,13 +30,22 @@ bool WaitUntil(Predicate done, int ms = vbus::test::kPromptlyMs) {
     return QTest::qWaitFor(done, ms);
 }
 
+/// Runs the event loop until every exchange `device` queued has had its
+/// result applied on this thread.
+inline bool ExchangesSettle(const CTelvorinUSBDevice& device) {
+    return WaitUntil([&] { return device.ExchangesPending() == 0; });
+}
+
 /// A family as the real ones will be: the link check asks the receiver.
 class TestDevice : public CTelvorinUSBDevice {
 public:
-    explicit TestDevice(std::shared_ptr<hid::HidBackend> backend = hid::CreateDefaultHidBackend())
-        : CTelvorinUSBDevice(std::move(backend), kGenerousTimeouts) {}
+    explicit TestDevice(std::shared_ptr<hid::HidBackend> backend = hid::CreateDefaultHidBackend(),
+                        link::ChannelTimeouts timeouts = kGenerousTimeouts)
+        : CTelvorinUSBDevice(std::move(backend), timeouts) {}
 
-    int IsOnline() override { return Channel().QueryOnline(); }
+    LinkCheck LinkCheckExchange() const override {
+        return [](CCommandChannel& channel) { return channel.QueryOnline(); };
+    }
     void StartDevice() override { ++startDeviceRuns; }
     void PollPowerStatus() override { ++statusPolls; }
     void OnNotification(uint16_t code) override {
