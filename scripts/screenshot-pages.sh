@@ -27,10 +27,10 @@ shot() { import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" "$out/$1.png"; ech
 
 click 110 196                       # the keyboard's tile
 shot lighting-page
-click 420 203; keys End Up Return    # effect: music visualiser
+click 420 297; keys End Up Return    # effect: music visualiser
 shot lighting-music
-click 660 72; click 400 260          # keys tab, the key F2
-click 476 358; keys Down Down Down Down Down Down Return   # function: media
+click 660 72; click 323 124          # keys tab, the key F2 on the picture
+click 476 376; keys Down Down Down Down Down Down Return   # function: media
 shot key-assignment
 click 110 126; click 688 72; click 400 269                 # the mouse, keys, middle button
 click 476 358; keys Down Down Down Return                  # function: scroll wheel
