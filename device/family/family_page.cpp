@@ -2,8 +2,6 @@
 // key-assignment panel with the key list beside it. They show the active
 // profile; what the user changes is stored in the profile document (the page
 // command routes save it and send it to the device).
-#include <algorithm>
-
 #include "device/family/family_devices.h"
 #include "device/family/keyboard_picture.h"
 #include "profile/audio_light.h"
@@ -67,8 +65,8 @@ bool UpdateKeyRows(CListUI& rows, const std::vector<KeyRowText>& texts) {
         if (rows.GetItemAt(i)->GetUserData() != std::to_string(texts[i].key)) return false;
     }
     for (int i = 0; i < rows.GetCount(); ++i) {
-        auto* line = dynamic_cast<CContainerUI*>(
-            static_cast<CContainerUI*>(rows.GetItemAt(i))->GetItemAt(0));
+        auto* row = dynamic_cast<CContainerUI*>(rows.GetItemAt(i));
+        auto* line = row ? dynamic_cast<CContainerUI*>(row->GetItemAt(0)) : nullptr;
         if (!line || line->GetCount() != 2) return false;
         line->GetItemAt(0)->SetText(texts[i].name);
         line->GetItemAt(1)->SetText(texts[i].assignment);
