@@ -5,7 +5,7 @@
 #include "ui/circle_progress.h"
 #include "ui/combo_edit_element.h"
 #include "ui/control_factory.h"
-#include "device/family/family_devices.h"
+#include "device/family/keyboard_device.h"
 #include "profile/panel/device_profile.h"
 #include "profile/panel/key_set_control.h"
 #include "profile/panel/light_control.h"

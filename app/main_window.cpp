@@ -77,6 +77,8 @@ CMainWnd::CMainWnd(tirk::DeviceTables tables, std::unique_ptr<tirk::IpcService> 
     page_router_.AddRoutes(tirk::LightingRoutes());
     page_router_.AddRoutes(tirk::KeyAssignmentRoutes());
     page_router_.AddRoutes(tirk::DeviceRoutes());
+    page_router_.AddRoutes(tirk::KeyboardRoutes());
+    page_router_.AddRoutes(tirk::SyncLightingRoutes());
 }
 
 CMainWnd::~CMainWnd() {

@@ -70,5 +70,7 @@ std::span<const PageRoute> FeatureTabRoutes();
 std::span<const PageRoute> LightingRoutes();
 std::span<const PageRoute> KeyAssignmentRoutes();
 std::span<const PageRoute> DeviceRoutes();
+std::span<const PageRoute> KeyboardRoutes();
+std::span<const PageRoute> SyncLightingRoutes();
 
 }  // namespace tirk

@@ -20,9 +20,6 @@ CTelvorinFamilyDevice::CTelvorinFamilyDevice(int32_t familyCode,
 CTelvorinMouseDevice::CTelvorinMouseDevice()
     : CTelvorinFamilyDevice(kFamilyMouse, std::make_unique<tirk::CMouseProfiledata>()) {}
 
-CTelvorinKeyboardDevice::CTelvorinKeyboardDevice()
-    : CTelvorinFamilyDevice(kFamilyKeyboard, std::make_unique<tirk::CKeyboardProfiledata>()) {}
-
 CTelvorinMousePadDevice::CTelvorinMousePadDevice()
     : CTelvorinFamilyDevice(kFamilyMousePad, std::make_unique<tirk::CBasicProfiledata>()) {}
 

@@ -1,4 +1,5 @@
-// The four device families as the device list builds them. Each family class
+// The device families as the device list builds them (the keyboard has its
+// own header, device/family/keyboard_device.h). Each family class
 // fixes its family code and layout class name and runs the steps every family
 // shares at this stage (profile panel, status poll, link check); the family
 // protocols (settings records, key tables, lighting) build on these classes.
@@ -143,14 +144,6 @@ public:
     CTelvorinMouseDevice();
     std::string GetClass() const override { return "TelvorinMouseDevice"; }
     std::string ListenerExitText() const override { return "MS 设备同步线程设定退出"; }
-};
-
-class CTelvorinKeyboardDevice : public CTelvorinFamilyDevice {
-public:
-    CTelvorinKeyboardDevice();
-    std::string GetClass() const override { return "TelvorinKeyboardDevice"; }
-    /// 1: draws the keyboard's keys into its picture, then binds the page.
-    void AttachToPage() override;
 };
 
 class CTelvorinMousePadDevice : public CTelvorinFamilyDevice {

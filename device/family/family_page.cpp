@@ -3,7 +3,6 @@
 // profile; what the user changes is stored in the profile document (the page
 // command routes save it and send it to the device).
 #include "device/family/family_devices.h"
-#include "device/family/keyboard_picture.h"
 #include "profile/audio_light.h"
 #include "profile/json_access.h"
 #include "profile/key_assignment.h"
@@ -98,13 +97,6 @@ void CTelvorinFamilyDevice::AttachToPage() {
         keys->SetDeviceTypeCode(FamilyCode());
         keys->SetMacroNames(m_macroNames);
     }
-}
-
-void CTelvorinKeyboardDevice::AttachToPage() {
-    // The key and light buttons are made from the on-screen keyboard's
-    // geometry; the binding then finds them like any page's buttons.
-    tirk::BuildKeyboardPictureIn(*this);
-    CTelvorinFamilyDevice::AttachToPage();
 }
 
 void CTelvorinFamilyDevice::LoadNameLists() {

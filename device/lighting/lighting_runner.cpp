@@ -115,12 +115,21 @@ uint64_t LightingRunner::PassCount() const {
     return m_passes;
 }
 
+void LightingRunner::SetPassListener(std::function<void()> listener) {
+    m_passListener = std::move(listener);
+}
+
 TimePoint LightingRunner::RunPass(TimePoint now) {
-    std::lock_guard guard(m_engineLock);
-    if (m_paused) return LightingScheduler::kNoDeadline;
-    ++m_passes;
-    m_engine.Pass(ToMillis(now));
-    return ToTimePoint(m_engine.NextDue());
+    TimePoint next;
+    {
+        std::lock_guard guard(m_engineLock);
+        if (m_paused) return LightingScheduler::kNoDeadline;
+        ++m_passes;
+        m_engine.Pass(ToMillis(now));
+        next = ToTimePoint(m_engine.NextDue());
+    }
+    if (m_passListener) m_passListener();
+    return next;
 }
 
 }  // namespace tirk::lighting

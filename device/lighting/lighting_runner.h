@@ -4,6 +4,7 @@
 // UI thread reads the colours as a copy. This is what a device object owns.
 #pragma once
 
+#include <functional>
 #include <mutex>
 
 #include "device/lighting/lighting_engine.h"
@@ -43,6 +44,9 @@ public:
     std::array<KeyColour, kPositionCount> Colours() const;
     /// Passes run so far (tests and diagnostics).
     uint64_t PassCount() const;
+    /// Called on the lighting thread after every pass, outside the engine's
+    /// lock (the live frame streamer waits on it). Set before Start.
+    void SetPassListener(std::function<void()> listener);
 
 private:
     template <typename Fn>
@@ -53,6 +57,7 @@ private:
     LightingEngine m_engine;        ///< guarded by m_engineLock
     bool m_paused = false;          ///< guarded by m_engineLock
     uint64_t m_passes = 0;          ///< guarded by m_engineLock
+    std::function<void()> m_passListener;  ///< set before the thread starts
     LightingScheduler m_scheduler;  ///< last: its thread ends before the engine goes
 };
 

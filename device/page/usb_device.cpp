@@ -130,6 +130,7 @@ std::string CTelvorinUSBDevice::ConfigDocumentPath() const {
 // run on the worker; a closed channel is refused here without an exchange.
 int CTelvorinUSBDevice::SetLightControl(int value) {
     m_lightControl = value;
+    OnDriveFlagsChanged();
     if (value == 0 || m_typeCode != tirk::kTypeKeyboard) return tirk::link::kSuccess;
     if (!m_channel.IsOpen()) return tirk::link::kNoAnswer;
     QueueExchange<int>(
@@ -168,7 +169,8 @@ bool CTelvorinUSBDevice::OpenNotificationInterface(const std::string& path, bool
     }
     m_notifyChannel.SetOpen(true);
     return listener.Start(
-        hid, [this](uint16_t code) { PostNotification(code); }, ListenerExitText());
+        hid, [this, wireless](uint16_t code) { PostNotification(code, wireless); },
+        ListenerExitText());
 }
 
 bool CTelvorinUSBDevice::CloseNotificationInterface(bool wireless) {
@@ -188,12 +190,12 @@ bool CTelvorinUSBDevice::IsListening(bool wireless) const {
 
 // Runs on a listener thread: only hands the code to the UI thread. The queued
 // call is dropped if this object is gone by then.
-void CTelvorinUSBDevice::PostNotification(uint16_t code) {
+void CTelvorinUSBDevice::PostNotification(uint16_t code, bool wireless) {
     QMetaObject::invokeMethod(
-        this, [this, code] { OnNotification(code); }, Qt::QueuedConnection);
+        this, [this, code, wireless] { OnNotification(code, wireless); }, Qt::QueuedConnection);
 }
 
-void CTelvorinUSBDevice::OnNotification(uint16_t code) {
+void CTelvorinUSBDevice::OnNotification(uint16_t code, bool) {
     tirk::log::Printf("device notification 0x%04x", code);
 }
 

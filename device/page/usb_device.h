@@ -59,8 +59,6 @@ public:
         kTimerPreview = 1000,
         kTimerFirstSync = 1001,
         kTimerResync = 1002,
-        kTimerDeferred2 = 1003,
-        kTimerDeferred3 = 1004,
         kTimerStatus = 1005,
         kTimerLinkWatch = 1007,
     };
@@ -311,9 +309,6 @@ public:
     virtual void StartDevice() {}
     /// 14: read the device again.
     virtual void ResyncFromDevice() {}
-    /// 15, 16: deferred actions 2 and 3.
-    virtual void RunDeferredAction2() {}
-    virtual void RunDeferredAction3() {}
     /// 17: status poll.
     virtual void PollPowerStatus() {}
     /// 18: link check; 1 when the wireless link is up. Runs LinkCheckExchange
@@ -321,13 +316,8 @@ public:
     virtual int IsOnline() { return LinkCheckExchange()(m_channel); }
     /// 19: loads the profile document and applies it; base 0.
     virtual int LoadActiveProfile() { return 0; }
-    /// 20: no base behaviour; returns 0.
-    virtual int Reserved20() { return 0; }
     /// 21: updates the page from the profile.
     virtual void RefreshPage() {}
-    /// 22, 23: no base behaviour.
-    virtual void Reserved22() {}
-    virtual void Reserved23() {}
     /// 24: resets assignments that point at deleted macros.
     virtual void ValidateMacroRefs() {}
     /// 25: loads the family's default profile, applies, saves and shows it.
@@ -340,9 +330,6 @@ public:
     }
     /// 28: WriteKeyAssignments with the object's current assignment list; base 0.
     virtual int WriteCurrentKeyAssignments(int /*bank*/) { return 0; }
-    /// 29, 30: family-specific; base 0.
-    virtual int FamilyOperation29() { return 0; }
-    virtual int FamilyOperation30() { return 0; }
     /// 31: builds and writes the macro block for `macros` (operation 26's list); base 0.
     virtual int DownloadMacros(const std::vector<int>& /*macros*/) { return 0; }
     /// 32: builds and writes the settings record; base 0.
@@ -387,12 +374,11 @@ public:
     virtual void SetSecondSelection(int value) { m_secondSelection = value; }
     /// 51: audio levels from the audio companion.
     virtual void OnAudioLevels(std::span<const int32_t> /*levels*/) {}
-    /// 52: no base behaviour.
-    virtual void Reserved52() {}
 
     // ===== not numbered =========================================================
-    /// A notification code from a listener, on the UI thread. Base: logged.
-    virtual void OnNotification(uint16_t code);
+    /// A notification code from the listener of the cable's (`wireless`
+    /// false) or the receiver's interface, on the UI thread. Base: logged.
+    virtual void OnNotification(uint16_t code, bool wireless);
     /// The text the listeners log when they end.
     virtual std::string ListenerExitText() const;
 
@@ -410,6 +396,12 @@ protected:
     /// go to the base.
     void OnTimer(int id) override;
 
+    /// The light-control flag or the polling pause changed. Base: nothing.
+    virtual void OnDriveFlagsChanged() {}
+
+    /// Shows `rgba` (four bytes per LED) on the visible light controls and
+    /// repaints the picture when a mark changed. True when one did.
+    bool PaintLightControls(std::span<const uint8_t> rgba);
     /// Fills every LED of the colour buffer with one preview result.
     void ShowOnAllLeds(const tirk::preview::PreviewFrame& frame);
 
@@ -438,7 +430,7 @@ private:
     void OnBusyMarkTimer();
     void ShowBusyMark(bool show);
     CControlUI* BusyMarkControl();
-    void PostNotification(uint16_t code);
+    void PostNotification(uint16_t code, bool wireless);
     CNotificationListener& ListenerFor(bool wireless);
     template <typename StepFn>
     void RunPreview(StepFn step);

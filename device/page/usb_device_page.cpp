@@ -1,5 +1,7 @@
 // The device object as a page: binding the key buttons, showing the light
 // colours on them, the function-switch pages and the lighting page values.
+#include <algorithm>
+
 #include "device/page/indexed_name.h"
 #include "device/page/usb_device.h"
 #include "ui/device_key_button.h"
@@ -84,13 +86,28 @@ void CTelvorinUSBDevice::RenderLightFrame() {
         std::lock_guard lock(m_previewLock);
         colours = m_ledColours;
     }
-    for (int i = 0; i < LedCount(); ++i) {
+    PaintLightControls(colours);
+}
+
+// A static effect repaints nothing: the panel is redrawn only when a mark
+// changed, which keeps an idle page from redrawing the whole picture 100
+// times a second.
+bool CTelvorinUSBDevice::PaintLightControls(std::span<const uint8_t> rgba) {
+    bool changed = false;
+    const int count = std::min(LedCount(), static_cast<int>(rgba.size() / 4));
+    for (int i = 0; i < count; ++i) {
         CDeviceKeyButtonUI* light = m_lightControls[i];
         if (!light || !light->IsVisible()) continue;
-        const uint8_t* rgba = &colours[4 * i];
-        light->SetLightMark(PackLightColour(rgba[0], rgba[1], rgba[2]), rgba[3], true);
+        const uint8_t* led = &rgba[4 * i];
+        const uint32_t colour = PackLightColour(led[0], led[1], led[2]);
+        if (light->GetLightColor() == colour && light->GetLightAlpha() == led[3] &&
+            light->IsLightOn())
+            continue;
+        light->SetLightMark(colour, led[3], true);
+        changed = true;
     }
-    if (m_selectPanel) m_selectPanel->Invalidate();  // the marks repaint with their panel
+    if (changed && m_selectPanel) m_selectPanel->Invalidate();  // marks repaint with their panel
+    return changed;
 }
 
 void CTelvorinUSBDevice::OnTabSelected(int type) {

@@ -24,8 +24,6 @@ bool IsTileTimer(int id) {
         case CTelvorinUSBDevice::kTimerPreview:
         case CTelvorinUSBDevice::kTimerFirstSync:
         case CTelvorinUSBDevice::kTimerResync:
-        case CTelvorinUSBDevice::kTimerDeferred2:
-        case CTelvorinUSBDevice::kTimerDeferred3:
         case CTelvorinUSBDevice::kTimerStatus:
         case CTelvorinUSBDevice::kTimerLinkWatch:
             return true;
@@ -85,10 +83,6 @@ void CTelvorinUSBDevice::RunTileTimer(int id) {
             return RunPreviewTimer();
         case kTimerResync:
             return ResyncFromDevice();
-        case kTimerDeferred2:
-            return RunDeferredAction2();
-        case kTimerDeferred3:
-            return RunDeferredAction3();
         case kTimerStatus:
             return RunStatusTimer();
         case kTimerLinkWatch:
@@ -131,6 +125,7 @@ void CTelvorinUSBDevice::FinishFirstSync() {
 
 void CTelvorinUSBDevice::SetPollingPaused(int value) {
     m_pollingPaused = value;
+    OnDriveFlagsChanged();
     if (!value && m_channel.IsOpen() && TileTimerPeriod(kTimerPreview) == 0 &&
         TileTimerPeriod(kTimerFirstSync) == 0)
         ArmTileTimer(kTimerPreview, kPreviewFirstMs);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "device/family/family_devices.h"
+#include "device/family/keyboard_device.h"
 #include "test_application.h"
 #include "ui/button.h"
 
@@ -150,8 +150,9 @@ TEST_F(PageRouterTest, ARoutedNotificationRunsOnTheCurrentDeviceOrOnlyIsConsumed
 // The program's own tables: every row is found by its own name, and no two
 // rows of different areas claim the same notification.
 TEST_F(PageRouterTest, TheProgramsTablesFindEachOfTheirRows) {
-    const std::array<std::span<const PageRoute>, 4> tables = {
-        FeatureTabRoutes(), LightingRoutes(), KeyAssignmentRoutes(), DeviceRoutes()};
+    const std::array<std::span<const PageRoute>, 6> tables = {
+        FeatureTabRoutes(), LightingRoutes(), KeyAssignmentRoutes(), DeviceRoutes(),
+        KeyboardRoutes(), SyncLightingRoutes()};
     CPageRouter all;
     size_t rows = 0;
     for (std::span<const PageRoute> table : tables) {

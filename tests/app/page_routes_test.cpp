@@ -121,6 +121,9 @@ protected:
         device_ = DeviceOf(folder);
         ASSERT_TRUE(device_);
         ASSERT_TRUE(QTest::qWaitFor([&] { return ShowsItsProfile(*device_); }, 10000)) << folder;
+        // The first contact's reads come back after the page shows the
+        // profile; their results change it once more.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return device_->ExchangesPending() == 0; }, 10000));
         SelectPage(folder);
     }
     CTelvorinFamilyDevice* DeviceOf(const std::string& folder) const {
@@ -546,26 +549,24 @@ TEST_F(PageRoutesTest, KeyboardMode20OffersTheColourSetsOfTheProfile) {
     ASSERT_TRUE(Choose("light_combo_custommodeSelect", 2));
     EXPECT_EQ(OnDisk("LightInfo"), With(light, {{"CustomGroup", 2}}));
 
-    // A profile with two sets, the second stored: a new start lists two.
+    // A profile with three sets, the third stored (the one the keyboard
+    // holds since the choice above): a new start lists three.
     const std::string path = ProfilePath(Device());
     const int index = Device().Profile().GetDeviceIndex();
     Reopen([&] {
         EditProfileFile(path, index, [](QJsonObject& device) {
             QJsonObject mode = device["CustomLightMode"].toObject();
             QJsonArray groups = mode["LightColorInfo"].toArray();
-            while (groups.size() > 2) groups.removeLast();
+            while (groups.size() > 3) groups.removeLast();
             mode["LightColorInfo"] = groups;
             device["CustomLightMode"] = mode;
-            QJsonObject info = device["LightInfo"].toObject();
-            info["CustomGroup"] = 1;
-            device["LightInfo"] = info;
         });
     });
     sets = Sub<CComboUI>("light_combo_custommodeSelect");
     ASSERT_TRUE(sets);
-    ASSERT_EQ(sets->GetCount(), 2);
-    EXPECT_EQ(sets->GetItemAt(1)->GetText(), setName(2));
-    EXPECT_EQ(sets->GetCurSel(), 1);
+    ASSERT_EQ(sets->GetCount(), 3);
+    EXPECT_EQ(sets->GetItemAt(2)->GetText(), setName(3));
+    EXPECT_EQ(sets->GetCurSel(), 2);
 }
 
 // "deng_same_mode" (synchronised lighting) is offered in the modes that have

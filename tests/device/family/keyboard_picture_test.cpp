@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/control_table.h"
-#include "device/family/family_devices.h"
+#include "device/family/keyboard_device.h"
 #include "device/lighting/keyboard_geometry.h"
 #include "support/temp_folder.h"
 #include "ui/control_factory.h"

@@ -48,7 +48,7 @@ public:
     }
     void StartDevice() override { ++startDeviceRuns; }
     void PollPowerStatus() override { ++statusPolls; }
-    void OnNotification(uint16_t code) override {
+    void OnNotification(uint16_t code, bool) override {
         codes.push_back(code);
         threads.push_back(std::this_thread::get_id());
     }

@@ -1,0 +1,214 @@
+// The keyboard's device object: first contact, resynchronisation, the sends
+// of settings, macros and key assignments, and the keyboard's own reports.
+// Exchanges run on the device's worker; what they read is applied here on
+// the UI thread. docs/keyboard-page.md tells the flow.
+#include "device/family/keyboard_device.h"
+
+#include "core/log.h"
+#include "device/family/keyboard_picture.h"
+#include "profile/keyboard_profiledata.h"
+#include "profile/macro_store.h"
+#include "profile/panel/device_profile.h"
+#include "ui/resource_manager.h"
+
+namespace kb = tirk::keyboard;
+
+namespace {
+
+/// "The keyboard did not take %s …": told once until a send succeeds again.
+constexpr char kSendFailedText[] = "device_send_failed_text";
+/// The keyboard's request to read its settings again waits this long, so a
+/// burst of reports gives one read.
+constexpr int kResyncDelayMs = 50;
+
+}  // namespace
+
+CTelvorinKeyboardDevice::CTelvorinKeyboardDevice()
+    : CTelvorinFamilyDevice(kFamilyKeyboard, std::make_unique<tirk::CKeyboardProfiledata>()),
+      m_protocol(std::make_shared<kb::KeyboardProtocol>(Channel())),
+      m_streamer(*m_protocol, m_lighting) {}
+
+// The lighting thread calls the streamer after each pass: it ends first.
+CTelvorinKeyboardDevice::~CTelvorinKeyboardDevice() {
+    m_lighting.Stop();
+    m_streamer.Stop();
+}
+
+void CTelvorinKeyboardDevice::AttachToPage() {
+    // The key and light buttons are made from the on-screen keyboard's
+    // geometry; the binding then finds them like any page's buttons.
+    tirk::BuildKeyboardPictureIn(*this);
+    CTelvorinFamilyDevice::AttachToPage();
+}
+
+// ---- first contact and resynchronisation ----------------------------------------
+
+void CTelvorinKeyboardDevice::StartDevice() {
+    CTelvorinFamilyDevice::StartDevice();
+    ApplyProfileToState();
+    m_lighting.Start();
+    UpdateDriveState();
+    auto protocol = m_protocol;
+    QueueExchange<DeviceReading>(
+        kExchangeAlways, [protocol](CCommandChannel&) { return ReadDevice(*protocol, true); },
+        [this](const DeviceReading& reading) { TakeDeviceReading(reading); });
+}
+
+void CTelvorinKeyboardDevice::ResyncFromDevice() {
+    if (m_profileResyncAsked) {
+        m_profileResyncAsked = false;
+        if (auto* panel = dynamic_cast<CDeviceProfileUI*>(FindSubControl(kProfilePanelName))) {
+            panel->InitProfiles();
+            SetProfileBaseName(panel->GetActiveProfileId());
+        }
+        LoadActiveProfile();
+        ApplyProfileToState();
+    }
+    auto protocol = m_protocol;
+    QueueExchange<DeviceReading>(
+        kExchangeAlways, [protocol](CCommandChannel&) { return ReadDevice(*protocol, false); },
+        [this](const DeviceReading& reading) { TakeDeviceReading(reading); });
+}
+
+// Worker thread.
+CTelvorinKeyboardDevice::DeviceReading CTelvorinKeyboardDevice::ReadDevice(
+    kb::KeyboardProtocol& protocol, bool tables) {
+    DeviceReading reading;
+    reading.tables = tables ? protocol.ReadKeyTables() : tirk::link::kSuccess;
+    reading.settings = protocol.ReadDeviceSettings();
+    reading.state = protocol.Settings();
+    return reading;
+}
+
+// What the keyboard holds becomes the profile's lighting values and key
+// flags; a read that failed leaves the profile as it was.
+void CTelvorinKeyboardDevice::TakeDeviceReading(const DeviceReading& reading) {
+    if (reading.tables != tirk::link::kSuccess)
+        tirk::log::Printf("%s: key tables not read (%d)", DeviceFolderName().c_str(),
+                          reading.tables);
+    if (reading.settings != tirk::link::kSuccess) {
+        tirk::log::Printf("%s: settings not read (%d)", DeviceFolderName().c_str(),
+                          reading.settings);
+        RefreshPage();
+        return;
+    }
+    auto& profile = static_cast<tirk::CKeyboardProfiledata&>(Profile());
+    profile.SetLightInfo(reading.state.light);
+    profile.GetLightInfo();
+    kb::SystemSettings system = SystemSettings();
+    system.key6Flag = reading.state.system.key6Flag;
+    system.wFlag = reading.state.system.wFlag;
+    system.winFlag = reading.state.system.winFlag;
+    profile.SetKeyboardSettings(kb::WordsOf(system).words[0], kb::WordsOf(system).words[1],
+                                kb::WordsOf(system).words[2]);
+    SaveProfile();
+    ApplyProfileToState();
+    RefreshPage();
+    if (reading.state.light.selectItem == kb::kCustomMode) ReadCustomColoursFromDevice();
+}
+
+void CTelvorinKeyboardDevice::RefreshPage() {
+    CTelvorinFamilyDevice::RefreshPage();
+    RefreshSystemPage();
+}
+
+// ---- sends -----------------------------------------------------------------------
+
+void CTelvorinKeyboardDevice::QueueSend(const char* what,
+                                        std::function<int(kb::KeyboardProtocol&)> send) {
+    auto protocol = m_protocol;
+    QueueExchange<int>(
+        kExchangeAlways,
+        [protocol, send = std::move(send)](CCommandChannel& channel) {
+            return channel.CanSend() ? send(*protocol) : tirk::link::kNoAnswer;
+        },
+        [this, what](int result) { OnSendResult(what, result); });
+}
+
+// A keyboard that stopped answering fails every send; the user hears of it
+// once, and again only after it took something in between.
+void CTelvorinKeyboardDevice::OnSendResult(const char* what, int result) {
+    if (result == tirk::link::kSuccess) {
+        m_sendFailureTold = false;
+        return;
+    }
+    tirk::log::Printf("%s: %s not sent (%d)", DeviceFolderName().c_str(), what, result);
+    if (m_sendFailureTold) return;
+    m_sendFailureTold = true;
+    TellUser(kSendFailedText, CResourceManager::GetInstance()->GetText(what));
+}
+
+int CTelvorinKeyboardDevice::WriteDeviceSettings(int slot, int active, int, int, int) {
+    m_protocol->SetLightValues(Profile().GetLightInfo());
+    m_protocol->SetSystemSettings(SystemSettings());
+    QueueSend(kSettingsPart, [slot, active](kb::KeyboardProtocol& protocol) {
+        return protocol.WriteDeviceSettings(static_cast<uint8_t>(slot),
+                                            static_cast<uint8_t>(active));
+    });
+    return 1;
+}
+
+std::vector<int> CTelvorinKeyboardDevice::CollectUsedMacros() {
+    const tirk::MacroStore macros(UserFolder());
+    if (!macros.ListUsable()) return {};
+    return m_protocol->CollectUsedMacros(Profile().KeyList(),
+                                         static_cast<int>(macros.ListNames().size()));
+}
+
+// The size is known from the files before anything is sent, so the page can
+// say at once that the macros do not fit; the files are read again on the
+// worker for the block.
+int CTelvorinKeyboardDevice::DownloadMacros(const std::vector<int>& macros) {
+    if (macros.empty()) return 0;
+    tirk::MacroStore store(UserFolder());
+    const tirk::MacroDownload plan = store.PlanDownload(macros, kb::kMacroMemory);
+    if (plan.overflow > 0) return plan.overflow;
+    QueueSend(kMacrosPart, [store, macros](kb::KeyboardProtocol& protocol) {
+        return protocol.DownloadMacros(store, macros).result;
+    });
+    return 0;
+}
+
+int CTelvorinKeyboardDevice::WriteCurrentKeyAssignments(int bank) {
+    if (!Channel().IsOpen()) return 0;
+    const tirk::MacroStore macros(UserFolder());
+    const int macroCount = static_cast<int>(macros.ListNames().size());
+    QueueSend(kKeysPart, [list = Profile().KeyList(), macroCount, bank](
+                             kb::KeyboardProtocol& protocol) {
+        return protocol.WriteKeyAssignments(list, macroCount, bank);
+    });
+    return 1;
+}
+
+// ---- the keyboard's reports ------------------------------------------------------
+
+void CTelvorinKeyboardDevice::OnNotification(uint16_t code, bool wireless) {
+    const kb::ReportListener listener =
+        wireless ? kb::ReportListener::kReceiver : kb::ReportListener::kCable;
+    const kb::KeyboardEvent event = kb::DecodeKeyboardReport(code, listener);
+    switch (event.kind) {
+        case kb::KeyboardEventKind::kResyncProfiles:
+            m_profileResyncAsked = true;
+            [[fallthrough]];
+        case kb::KeyboardEventKind::kResync:
+            ArmTileTimer(kTimerResync, kResyncDelayMs);
+            return;
+        case kb::KeyboardEventKind::kKeyDown:
+            return OnDeviceKeyEvent(event.keyIndex, 1);
+        case kb::KeyboardEventKind::kKeyUp:
+            return OnDeviceKeyEvent(event.keyIndex, 2);
+        case kb::KeyboardEventKind::kActiveProfile:
+        case kb::KeyboardEventKind::kProfileAndFlags:
+            if (m_protocol->ApplyDeviceReport(code, listener)) RefreshPage();
+            return;
+        default:
+            return;
+    }
+}
+
+void CTelvorinKeyboardDevice::OnDeviceKeyEvent(int keyIndex, int kind) {
+    if (kind != 1 && kind != 2) return;
+    const int position = m_protocol->PositionOfKey(keyIndex);
+    if (position < 0) return;
+    m_lighting.OnKeyEvent(position, kind);
+}
