@@ -2,7 +2,7 @@
 // click on a key of the device picture.
 #include "app/app_globals.h"
 #include "app/page_router.h"
-#include "device/family/family_devices.h"
+#include "device/family/keyboard_device.h"
 #include "profile/key_assignment.h"
 #include "profile/json_file.h"
 
@@ -13,6 +13,8 @@ constexpr char kRestoreQuestion[] = "message_text_22";
 constexpr char kLeftButtonKept[] = "message_text_6";
 /// The function-switch type of the key-assignment page.
 constexpr int kKeyPageType = 2;
+/// The function-switch type of the lighting page.
+constexpr int kLightingPageType = 1;
 
 void OnRestoreDefaults(RouteCall& call) {
     if (!call.services.Ask(kRestoreQuestion)) return;
@@ -23,9 +25,15 @@ void OnRestoreDefaults(RouteCall& call) {
 }
 
 /// A key of the device picture: on the key page it opens the key for editing
-/// (a mouse's only left button excepted).
+/// (a mouse's only left button excepted); on a keyboard's lighting page it
+/// paints the key in the custom mode.
 void OnKeyClicked(RouteCall& call) {
     CTelvorinFamilyDevice& device = call.device;
+    if (device.GetFunctionSwitchType() == kLightingPageType) {
+        if (auto* keyboard = dynamic_cast<CTelvorinKeyboardDevice*>(&device))
+            keyboard->PaintCustomKey(call.index);
+        return;
+    }
     if (device.GetFunctionSwitchType() != kKeyPageType) return;
     // A profile file that no longer reads as JSON is not edited further.
     if (ReadJson(device.Profile().GetProfilePath()).isNull()) return;

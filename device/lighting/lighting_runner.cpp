@@ -83,13 +83,11 @@ void LightingRunner::OnAudioLevels(std::span<const int32_t> levels) {
     m_engine.OnAudioLevels(levels);
 }
 
+// A press seeds a ripple or a fading key even when the engine says nothing
+// changed yet; the scheduler, asleep in a mode with nothing moving, must look
+// again when the next pass is due.
 void LightingRunner::OnKeyEvent(int position, int kind) {
-    bool changed = false;
-    {
-        std::lock_guard guard(m_engineLock);
-        changed = m_engine.OnKeyEvent(position, kind);
-    }
-    if (changed) m_scheduler.Wake();
+    Change([&](LightingEngine& e) { e.OnKeyEvent(position, kind); });
 }
 
 void LightingRunner::StartMode() {
