@@ -1,5 +1,7 @@
 #include "device/lighting/lighting_runner.h"
 
+#include "device/lighting/lighting_steps.h"
+
 namespace tirk::lighting {
 namespace {
 
@@ -87,6 +89,8 @@ void LightingRunner::OnAudioLevels(std::span<const int32_t> levels) {
 // changed yet; the scheduler, asleep in a mode with nothing moving, must look
 // again when the next pass is due.
 void LightingRunner::OnKeyEvent(int position, int kind) {
+    if (kind != kKeyPress && kind != kKeyRelease) return;
+    if (position < 0 || position >= kPositionCount) return;
     Change([&](LightingEngine& e) { e.OnKeyEvent(position, kind); });
 }
 

@@ -225,6 +225,8 @@ TEST_F(PageRoutesTest, KeyboardMode20OffersTheColourSetsOfTheProfile) {
 
     ASSERT_TRUE(Choose("light_combo_custommodeSelect", 2));
     EXPECT_EQ(OnDisk("LightInfo"), With(light, {{"CustomGroup", 2}}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Device().ExchangesPending() == 0; }, 5000))
+        << "the keyboard has the set";
 
     // A profile with three sets, the third stored (the one the keyboard
     // holds since the choice above): a new start lists three.
