@@ -38,8 +38,8 @@ constexpr const char* kWindowButtonNames[] = {
 };
 constexpr char kLightStatus[] = "control_light_status";
 constexpr char kNoDeviceHint[] = "No_device_Link";
-constexpr char kTextLightOn[] = "控制灯光";
-constexpr char kTextLightOff[] = "不控制灯光";
+constexpr char kTextLightOn[] = "%[light_control_on]";
+constexpr char kTextLightOff[] = "%[light_control_off]";
 constexpr char kIconFile[] = "main/logo.png";
 
 // The scan thread's events, handled on the UI thread while the scan waits,

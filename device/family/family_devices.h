@@ -102,6 +102,9 @@ public:
     /// Fills "device_setkeyinfo_list": one row per key with a default, its
     /// name (the text of its default) and its assignment.
     void RefreshKeyListText();
+    /// Marks on the picture the keys whose assignment differs from their
+    /// default, and frames the key being edited.
+    void MarkKeyButtons();
 
 protected:
     CTelvorinFamilyDevice(int32_t familyCode, std::unique_ptr<tirk::CBasicProfiledata> profile);

@@ -10,6 +10,7 @@
 #include "profile/panel/key_set_control.h"
 #include "profile/panel/light_control.h"
 #include "ui/container.h"
+#include "ui/device_key_button.h"
 #include "ui/label.h"
 #include "ui/list.h"
 #include "ui/msg_wnd.h"
@@ -175,8 +176,24 @@ void CTelvorinFamilyDevice::SelectKey(int key) {
     const auto& list = m_profile->KeyList();
     if (key < 0 || key >= static_cast<int>(list.size())) return;
     CTelvorinUSBDevice::SelectKey(key);
+    MarkKeyButtons();
     if (CKeySetControlUI* keys = KeySetPanel()) keys->OpenForKey(list[key]);
     if (auto* rows = dynamic_cast<CListUI*>(FindSubControl(kKeyListName))) ChooseKeyRow(*rows);
+}
+
+// On the picture a key whose assignment is not its default carries the
+// key-set mark (set flag 0) and the key being edited the key-unset frame
+// (unset flag 0).
+void CTelvorinFamilyDevice::MarkKeyButtons() {
+    const auto& list = m_profile->KeyList();
+    for (int key = 0; key < KeyCount(); ++key) {
+        CDeviceKeyButtonUI* button = KeyControl(key);
+        if (!button) continue;
+        const bool changed = key < static_cast<int>(list.size()) &&
+                             !(list[key].current.code == list[key].defaultHalf.code);
+        button->SetSetFlag(changed ? 0 : 1);
+        button->SetUnsetFlag(key == SelectedKey() ? 0 : 1);
+    }
 }
 
 void CTelvorinFamilyDevice::StoreAtSelectedKey(const tirk::KeyListEntry& entry) {
@@ -215,6 +232,7 @@ void CTelvorinFamilyDevice::RefreshKeyListText() {
         rows->HoldLayout(false);
     }
     ChooseKeyRow(*rows);
+    MarkKeyButtons();
 }
 
 void CTelvorinFamilyDevice::ChooseKeyRow(CListUI& rows) const {

@@ -26,6 +26,8 @@ constexpr char kKeyCapStyle[] =
     "pushedimage=\"file='keyboard/cap_pushed.png' corner='6,6,6,6'\" "
     "disabledimage=\"file='keyboard/cap_disabled.png' corner='6,6,6,6'\" "
     "lightimage=\"file='keyboard/glow.png' corner='6,6,6,6'\" "
+    "keysetimage=\"file='keyboard/key_set.png' corner='6,6,6,6'\" "
+    "keyunsetimage=\"file='keyboard/key_unset.png' corner='6,6,6,6'\" "
     "textcolor=\"#FFC8CCD4\" hottextcolor=\"#FFFFFFFF\" disabledtextcolor=\"#FF4A505C\" "
     "align=\"center\" textpadding=\"0,1,0,6\"";
 

@@ -473,7 +473,7 @@ private:
     tirk::preview::PreviewState m_preview;
     tirk::preview::TickSource m_tick;
 
-    int m_lightControl = 0;
+    int m_lightControl = 1;  // the main window starts driving the lighting
     int m_windowActive = 0;
     int m_pollingPaused = 0;
     int m_functionSwitchType = 1;

@@ -10,6 +10,7 @@
 #include "device/virtual/keyboard_firmware.h"
 #include "device/virtual/virtual_hid_device.h"
 #include "page_fixture.h"
+#include "ui/device_key_button.h"
 
 namespace tirk {
 namespace {
@@ -98,6 +99,29 @@ TEST_F(KeyboardPageTest, LightingChangesReachTheKeyboardAndTheProfile) {
     EXPECT_EQ(light.at("Red"), 200);
 }
 
+// The picture's light marks show the engine's colours on the lighting tab,
+// and nothing on the key tab.
+TEST_F(KeyboardPageTest, ThePictureShowsTheEnginesColoursOnTheLightingTab) {
+    ASSERT_TRUE(Press("deng_Op_tab"));
+    ASSERT_TRUE(Choose("light_combo_modeSelect", 6));  // one colour on every key
+    ASSERT_TRUE(Slide("deng_light_slider", 4));
+    ASSERT_TRUE(Type("deng_edit_R", "0"));
+    ASSERT_TRUE(Type("deng_edit_G", "0"));
+    ASSERT_TRUE(Type("deng_edit_B", "255"));
+    CDeviceKeyButtonUI* light = keyboard_->LightControl(64);
+    ASSERT_TRUE(light);
+    const auto shown = [&] { return std::make_pair(light->GetLightColor(), light->GetLightAlpha()); };
+    const uint32_t blue = 0xFF00;  // red | blue << 8 | green << 16
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown().first == blue && shown().second > 0; },
+                                kWaitMs))
+        << std::hex << shown().first << " alpha " << std::dec << shown().second << ", engine "
+        << int(keyboard_->Lighting().Colours()[64].blue) << "/"
+        << int(keyboard_->Lighting().Colours()[64].alpha) << ", tab "
+        << keyboard_->GetFunctionSwitchType() << ", passes " << keyboard_->Lighting().PassCount();
+    ASSERT_TRUE(Press("key_Op_tab"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown().second == 0; }, kWaitMs));
+}
+
 // In the custom mode a key clicked on the lighting tab takes the lighting
 // colour: on the picture, in the profile's colour set and in the keyboard's.
 TEST_F(KeyboardPageTest, AKeyPaintedInTheCustomModeReachesTheColourSet) {
@@ -174,6 +198,16 @@ TEST_F(KeyboardPageTest, AssignmentsAndMacroBindingsReachTheKeyTable) {
     EXPECT_EQ(block[1], 0x55);
     EXPECT_EQ(block[4], 1) << "one macro";
     EXPECT_EQ(KeyOnDisk(media).first, 0x30CD00);
+
+    // The picture marks the changed keys and frames the one being edited.
+    const auto flags = [&](int position) {
+        CDeviceKeyButtonUI* button = keyboard_->KeyControl(position);
+        return button ? std::make_pair(button->GetSetFlag(), button->GetUnsetFlag())
+                      : std::make_pair(-1, -1);
+    };
+    EXPECT_EQ(flags(media), std::make_pair(0, 1));
+    EXPECT_EQ(flags(macro), std::make_pair(0, 0));
+    EXPECT_EQ(flags(66), std::make_pair(1, 1));
 }
 
 // Switching to another profile sends its lighting to the keyboard.

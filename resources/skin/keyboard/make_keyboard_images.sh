@@ -35,3 +35,10 @@ cap cap_disabled "#181B20"  "#1F232A"  "#23272F"
   -fill "rgba(255,255,255,0.95)" -draw "roundrectangle 1,16 22,22 3,3" \
   -alpha set -channel A -fx "(i>=2 && i<=21 && j>=1 && j<=17) ? 0 : a" +channel \
   "PNG32:glow.png"
+
+# The assignment marks of the key page (each drawn over the whole cap): a dot
+# in the top right corner of a key whose assignment differs from its
+# default ("key-set"), and a frame around the key being edited ("key-unset").
+"$im" -size 24x24 xc:none -fill "#E8A23C" -draw "circle 18,5 20,5" "PNG32:key_set.png"
+"$im" -size 24x24 xc:none -fill none -stroke "#E0404F" -strokewidth 2 \
+  -draw "roundrectangle 1,1 22,22 4,4" "PNG32:key_unset.png"

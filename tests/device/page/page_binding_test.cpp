@@ -123,6 +123,7 @@ TEST_F(DevicePage, RenderPacksTheColourBufferOntoTheVisibleLights) {
     device_->SetLedColour(3, 0x01, 0x02, 0x03, 0x04);
     device_->SetLedColour(5, 0xFF, 0x00, 0x00, 0x80);
 
+    device_->SetLightControl(0);
     device_->RenderLightFrame();
     EXPECT_EQ(device_->LightControl(0)->GetLightColor(), 0xFFFFFFu)
         << "without the light-control flag the marks stay";
