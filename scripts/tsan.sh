@@ -2,11 +2,12 @@
 # Builds the Qt-free link layer and the shell's thread code with ThreadSanitizer
 # into build-tsan/ and runs them: the command channel (light frames against long
 # commands from two threads), the device worker (jobs, coalescing, stop while an
-# exchange waits), the virtual bus and the HID transport.
+# exchange waits), the virtual bus and the HID transport, the keyboard protocol
+# with the live frame streamer and the lighting thread.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-tsan
-targets="tirk_link_tests tirk_device_worker_tests tirk_vbus_tests tirk_vbus_hid_tests tirk_hid_interface_test tirk_shell_tests"
+targets="tirk_link_tests tirk_device_worker_tests tirk_vbus_tests tirk_vbus_hid_tests tirk_hid_interface_test tirk_shell_tests tirk_keyboard_protocol_tests tirk_lighting_engine_tests"
 flock /tmp/tirk-build.lock sh -c "
   [ -f $dir/build.ninja ] || cmake -S . -B $dir -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DTIRK_WITH_QT=OFF -DTIRK_BENCH=OFF -DCMAKE_CXX_FLAGS=-fsanitize=thread
