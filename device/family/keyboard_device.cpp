@@ -43,9 +43,14 @@ void CTelvorinKeyboardDevice::AttachToPage() {
 
 // ---- first contact and resynchronisation ----------------------------------------
 
+int CTelvorinKeyboardDevice::LoadActiveProfile() {
+    const int loaded = CTelvorinFamilyDevice::LoadActiveProfile();
+    ApplyProfileToState();
+    return loaded;
+}
+
 void CTelvorinKeyboardDevice::StartDevice() {
     CTelvorinFamilyDevice::StartDevice();
-    ApplyProfileToState();
     m_lighting.Start();
     UpdateDriveState();
     auto protocol = m_protocol;
@@ -62,7 +67,6 @@ void CTelvorinKeyboardDevice::ResyncFromDevice() {
             SetProfileBaseName(panel->GetActiveProfileId());
         }
         LoadActiveProfile();
-        ApplyProfileToState();
     }
     auto protocol = m_protocol;
     QueueExchange<DeviceReading>(

@@ -45,6 +45,9 @@ public:
     /// the custom colour group go to the lighting engine; the lighting values
     /// and system settings to the protocol for the next settings write.
     int ApplyProfileToState() override;
+    /// 19: the family's load, then the profile goes to the engine and the
+    /// protocol (ApplyProfileToState).
+    int LoadActiveProfile() override;
     /// 10: the light buttons show the engine's colours on the lighting tab.
     void RenderLightFrame() override;
     /// 13: the profile and the page, then (on the worker) the key tables and

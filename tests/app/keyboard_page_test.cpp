@@ -228,6 +228,7 @@ TEST_F(KeyboardPageTest, SwitchingProfilesReprogramsTheKeyboard) {
     ASSERT_TRUE(Choose("device_profile_combo", 0));
     EXPECT_TRUE(WaitForKeyboard([&] { return Record()[1] == ModeCode(5); }))
         << "the first profile's mode is back on the keyboard";
+    EXPECT_EQ(keyboard_->Lighting().LightValues().selectItem, 5) << "and on the picture";
 }
 
 // A key pressed on the keyboard lights its key on the picture in a
