@@ -18,8 +18,9 @@ namespace {
 /// The function-switch type of the lighting page; of the key page.
 constexpr int kLightingTab = 1;
 constexpr int kKeyTab = 2;
-/// The key whose light button the lighting tab alone paints (Esc's neighbour
-/// on the picture is the one that opens the colour picker on the key tab).
+/// Fn: the keyboard needs it to reach its own layer, so it is never
+/// reassigned; on the key tab its button is disabled, on the lighting tab it
+/// can be painted like any key.
 constexpr int kLightingOnlyKey = 110;
 /// The mode whose per-key level buffer a profile change clears.
 constexpr int kLevelsMode = 24;
