@@ -35,3 +35,5 @@ shot key-assignment
 click 110 126; click 688 72; click 400 269                 # the mouse, keys, middle button
 click 476 358; keys Down Down Down Return                  # function: scroll wheel
 shot key-assignment-wheel
+click 110 196; click 584 72                                # the keyboard, system tab
+shot keyboard-system

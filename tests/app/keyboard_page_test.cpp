@@ -9,40 +9,16 @@
 #include "device/virtual/fault_plan.h"
 #include "device/virtual/keyboard_firmware.h"
 #include "device/virtual/virtual_hid_device.h"
-#include "page_fixture.h"
+#include "keyboard_fixture.h"
 #include "ui/device_key_button.h"
 
 namespace tirk {
 namespace {
 
 using namespace page_test;
-using Bytes = std::vector<uint8_t>;
 
-constexpr int kWaitMs = 5000;
-
-class KeyboardPageTest : public PageRoutesTest {
+class KeyboardPageTest : public KeyboardPageFixture {
 protected:
-    void SetUp() override {
-        PageRoutesTest::SetUp();
-        ASSERT_NO_FATAL_FAILURE(Start({"keyboard"}, "keyboard"));
-        keyboard_ = dynamic_cast<CTelvorinKeyboardDevice*>(&Device());
-        ASSERT_TRUE(keyboard_);
-    }
-
-    void WithFirmware(const std::function<void(vbus::KeyboardFirmware&)>& task) {
-        vbus::VirtualHidDevice* device = bus_->Find("keyboard");
-        ASSERT_TRUE(device);
-        device->WithFirmware([&](vbus::VirtualFirmware& firmware, vbus::FirmwareIo&) {
-            auto* keyboard = dynamic_cast<vbus::KeyboardFirmware*>(&firmware);
-            ASSERT_TRUE(keyboard);
-            task(*keyboard);
-        });
-    }
-    Bytes Record() {
-        Bytes record;
-        WithFirmware([&](vbus::KeyboardFirmware& f) { record = f.ProfileRecord(0); });
-        return record;
-    }
     Bytes Memory(vbus::MemoryRegion region) {
         Bytes memory;
         WithFirmware([&](vbus::KeyboardFirmware& f) { memory = f.Memory(region); });
@@ -51,9 +27,6 @@ protected:
     /// Waits until the keyboard's stored bytes satisfy `check`.
     bool WaitForKeyboard(const std::function<bool()>& check) {
         return QTest::qWaitFor(check, kWaitMs);
-    }
-    bool AllSent() {
-        return QTest::qWaitFor([&] { return Device().ExchangesPending() == 0; }, kWaitMs);
     }
     /// Runs a command of the keyboard's firmware ("key 4 down").
     void Control(const std::vector<std::string_view>& words) {
@@ -73,8 +46,30 @@ protected:
     }
     int KeyIndexOf(int position) { return keyboard_->Protocol().Tables().maps.key[position]; }
     int LedOf(int position) { return keyboard_->Protocol().Tables().maps.led[position]; }
-
-    CTelvorinKeyboardDevice* keyboard_ = nullptr;
+    /// The colour of `position` in the keyboard's colour set `group`.
+    Bytes SetColourOnKeyboard(int group, int position) {
+        Bytes set;
+        WithFirmware([&](vbus::KeyboardFirmware& f) { set = f.ColourGroup(group); });
+        const size_t at = 3 * static_cast<size_t>(LedOf(position));
+        return at + 3 <= set.size() ? Bytes(set.begin() + at, set.begin() + at + 3) : Bytes{};
+    }
+    /// The colour of `position` in the profile's colour set `group`.
+    Fields SetColourOnDisk(int group, int position) {
+        return FieldsOf(OnDisk()["CustomLightMode"]
+                            .toObject()["LightColorInfo"]
+                            .toArray()[group]
+                            .toArray()[position]
+                            .toObject());
+    }
+    /// Mode 20 with colour set `group` chosen and the lighting colour `rgb`.
+    void ChooseColourSet(int group, const char* red, const char* green, const char* blue) {
+        ASSERT_TRUE(Press("deng_Op_tab"));
+        ASSERT_TRUE(Choose("light_combo_modeSelect", 20));
+        ASSERT_TRUE(Choose("light_combo_custommodeSelect", group));
+        ASSERT_TRUE(Type("deng_edit_R", red));
+        ASSERT_TRUE(Type("deng_edit_G", green));
+        ASSERT_TRUE(Type("deng_edit_B", blue));
+    }
 };
 
 // Mode, brightness, speed and colour each reach the keyboard's settings
@@ -125,28 +120,15 @@ TEST_F(KeyboardPageTest, ThePictureShowsTheEnginesColoursOnTheLightingTab) {
 // In the custom mode a key clicked on the lighting tab takes the lighting
 // colour: on the picture, in the profile's colour set and in the keyboard's.
 TEST_F(KeyboardPageTest, AKeyPaintedInTheCustomModeReachesTheColourSet) {
-    ASSERT_TRUE(Press("deng_Op_tab"));
-    ASSERT_TRUE(Choose("light_combo_modeSelect", 20));
-    ASSERT_TRUE(Choose("light_combo_custommodeSelect", 1));
-    ASSERT_TRUE(Type("deng_edit_R", "10"));
-    ASSERT_TRUE(Type("deng_edit_G", "20"));
-    ASSERT_TRUE(Type("deng_edit_B", "30"));
+    ASSERT_NO_FATAL_FAILURE(ChooseColourSet(1, "10", "20", "30"));
     const int position = 64;  // A
     ASSERT_NE(LedOf(position), 255);
     ASSERT_TRUE(Press(("key_" + std::to_string(position)).c_str()));
     ASSERT_TRUE(AllSent());
 
-    Bytes group;
-    WithFirmware([&](vbus::KeyboardFirmware& f) { group = f.ColourGroup(1); });
-    ASSERT_GE(group.size(), size_t(3 * LedOf(position) + 3));
-    EXPECT_EQ(Bytes(group.begin() + 3 * LedOf(position), group.begin() + 3 * LedOf(position) + 3),
-              (Bytes{10, 20, 30}));
-    const QJsonObject stored = OnDisk()["CustomLightMode"]
-                                   .toObject()["LightColorInfo"]
-                                   .toArray()[1]
-                                   .toArray()[position]
-                                   .toObject();
-    EXPECT_EQ(FieldsOf(stored), (Fields{{"Red", 10}, {"Green", 20}, {"Blue", 30}, {"Alpha", 255}}));
+    EXPECT_EQ(SetColourOnKeyboard(1, position), (Bytes{10, 20, 30}));
+    EXPECT_EQ(SetColourOnDisk(1, position),
+              (Fields{{"Red", 10}, {"Green", 20}, {"Blue", 30}, {"Alpha", 255}}));
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             const auto colours = keyboard_->Lighting().Colours();
@@ -155,6 +137,23 @@ TEST_F(KeyboardPageTest, AKeyPaintedInTheCustomModeReachesTheColourSet) {
         },
         kWaitMs))
         << "the preview shows the painted key";
+}
+
+// "All keys lit" and "All keys off" fill the whole set.
+TEST_F(KeyboardPageTest, AllKeysLitAndAllKeysOffFillTheColourSet) {
+    ASSERT_NO_FATAL_FAILURE(ChooseColourSet(2, "0", "200", "100"));
+    ASSERT_TRUE(Press("custom_bright_color_btn"));
+    ASSERT_TRUE(AllSent());
+    for (int position : {0, 64, 125}) {
+        SCOPED_TRACE(position);
+        EXPECT_EQ(SetColourOnKeyboard(2, position), (Bytes{0, 200, 100}));
+        EXPECT_EQ(SetColourOnDisk(2, position),
+                  (Fields{{"Red", 0}, {"Green", 200}, {"Blue", 100}, {"Alpha", 255}}));
+    }
+    ASSERT_TRUE(Press("custom_off_color_btn"));
+    ASSERT_TRUE(AllSent());
+    EXPECT_EQ(SetColourOnKeyboard(2, 64), (Bytes{0, 0, 0}));
+    EXPECT_EQ(SetColourOnDisk(2, 64).at("Green"), 0);
 }
 
 // A key assignment and a macro binding saved to the device arrive in the
