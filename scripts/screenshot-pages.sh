@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Takes the screenshots of the lighting page and the key-assignment panel in
+# Takes the screenshots of the lighting page, the keyboard in three effects,
+# the key-assignment panel and the keyboard's system page in
 # docs/screenshots/ (English, 96 DPI) from `tirk --emulate` under Xvfb,
 # driving the window with xdotool. Run from anywhere; needs a build in build/.
 set -euo pipefail
@@ -27,6 +28,22 @@ shot() { import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" "$out/$1.png"; ech
 
 click 110 196                       # the keyboard's tile
 shot lighting-page
+# The keyboard in three effects: two animated ones and its own key colours
+# (set 1 all cyan, WASD and the arrows red, Esc and F1-F4 purple).
+click 420 297; keys Home Down Down Down Return   # effect: rainbow spiral
+sleep 1; shot keyboard-spiral
+click 420 297; keys Home Down Down Down Down Down Down Down Down Down Down Return   # raindrops
+sleep 1; shot keyboard-raindrops
+click 420 297; keys End Up Up Up Up Up Up Up Up Up Up Return   # custom key colours
+click 674 324; click 375 369                     # cyan, all keys lit
+click 550 324                                    # red
+for key in "312 184" "294 208" "318 208" "342 208" "641 232" "617 256" "641 256" "665 256"; do
+  click ${key% *} ${key#* }
+done
+click 736 324                                    # purple
+for key in "252 124" "300 124" "324 124" "348 124" "372 124"; do click ${key% *} ${key#* }; done
+xdotool mousemove $((X + 700)) $((Y + 540)); sleep 0.5
+shot keyboard-custom-colours
 click 420 297; keys End Up Return    # effect: music visualiser
 shot lighting-music
 click 660 72; click 323 124          # keys tab, the key F2 on the picture
