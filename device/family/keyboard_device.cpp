@@ -96,15 +96,14 @@ void CTelvorinKeyboardDevice::TakeDeviceReading(const DeviceReading& reading) {
         RefreshPage();
         return;
     }
-    auto& profile = static_cast<tirk::CKeyboardProfiledata&>(Profile());
+    tirk::CKeyboardProfiledata& profile = KeyboardProfile();
     profile.SetLightInfo(reading.state.light);
     profile.GetLightInfo();
     kb::SystemSettings system = SystemSettings();
     system.key6Flag = reading.state.system.key6Flag;
     system.wFlag = reading.state.system.wFlag;
     system.winFlag = reading.state.system.winFlag;
-    profile.SetKeyboardSettings(kb::WordsOf(system).words[0], kb::WordsOf(system).words[1],
-                                kb::WordsOf(system).words[2]);
+    PutSystemSettings(system);
     SaveProfile();
     ApplyProfileToState();
     RefreshPage();

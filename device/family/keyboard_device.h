@@ -113,6 +113,8 @@ private:
     static constexpr char kColoursPart[] = "device_part_colours";
 
     tirk::CKeyboardProfiledata& KeyboardProfile();
+    /// Puts the system settings into the profile document (not saved).
+    void PutSystemSettings(const tirk::keyboard::SystemSettings& settings);
     /// What the worker read at the first contact or a resynchronisation.
     struct DeviceReading {
         int tables = 0;    ///< ReadKeyTables' result

@@ -35,9 +35,13 @@ kb::SystemSettings CTelvorinKeyboardDevice::SystemSettings() {
     return kb::SystemSettingsOf(KeyboardProfile().GetKeyboardSettings());
 }
 
-void CTelvorinKeyboardDevice::StoreSystemSettings(const kb::SystemSettings& settings) {
+void CTelvorinKeyboardDevice::PutSystemSettings(const kb::SystemSettings& settings) {
     const tirk::KeyboardSettings words = kb::WordsOf(settings);
     KeyboardProfile().SetKeyboardSettings(words.words[0], words.words[1], words.words[2]);
+}
+
+void CTelvorinKeyboardDevice::StoreSystemSettings(const kb::SystemSettings& settings) {
+    PutSystemSettings(settings);
     SaveProfile();
     RefreshSystemPage();
 }
