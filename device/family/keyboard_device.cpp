@@ -166,9 +166,12 @@ int CTelvorinKeyboardDevice::DownloadMacros(const std::vector<int>& macros) {
     tirk::MacroStore store(UserFolder());
     const tirk::MacroDownload plan = store.PlanDownload(macros, kb::kMacroMemory);
     if (plan.overflow > 0) return plan.overflow;
-    QueueSend(kMacrosPart, [store, macros](kb::KeyboardProtocol& protocol) {
-        return protocol.DownloadMacros(store, macros).result;
-    });
+    QueueSend(kMacrosPart,
+              [store, macros, state = m_macroState](kb::KeyboardProtocol& protocol) {
+                  const int result = protocol.DownloadMacros(store, macros).result;
+                  state->missing = result != tirk::link::kSuccess;
+                  return result;
+              });
     return 0;
 }
 
@@ -176,8 +179,10 @@ int CTelvorinKeyboardDevice::WriteCurrentKeyAssignments(int bank) {
     if (!Channel().IsOpen()) return 0;
     const tirk::MacroStore macros(UserFolder());
     const int macroCount = static_cast<int>(macros.ListNames().size());
-    QueueSend(kKeysPart, [list = Profile().KeyList(), macroCount, bank](
-                             kb::KeyboardProtocol& protocol) {
+    const bool usesMacros = !CollectUsedMacros().empty();
+    QueueSend(kKeysPart, [list = Profile().KeyList(), macroCount, bank, usesMacros,
+                          state = m_macroState](kb::KeyboardProtocol& protocol) {
+        if (usesMacros && state->missing) return kb::kMacrosNotOnKeyboard;
         return protocol.WriteKeyAssignments(list, macroCount, bank);
     });
     return 1;

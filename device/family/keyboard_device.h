@@ -137,7 +137,14 @@ private:
     void ReadCustomColoursFromDevice();
     void UpdateDriveState();
 
+    /// Set on the worker when a macro download failed, cleared when one
+    /// succeeds; a key table that uses macros waits for a good download.
+    struct MacroState {
+        std::atomic<bool> missing{false};
+    };
+
     std::shared_ptr<tirk::keyboard::KeyboardProtocol> m_protocol;
+    std::shared_ptr<MacroState> m_macroState = std::make_shared<MacroState>();
     tirk::lighting::LightingRunner m_lighting;
     tirk::keyboard::LiveFrameStreamer m_streamer;
     /// The custom map (mode 20) of the current colour set, by position.

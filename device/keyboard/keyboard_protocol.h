@@ -40,6 +40,9 @@ inline constexpr int kKeyTableTooLarge = -301;
 inline constexpr int kKeyTablesUnknown = -302;
 /// The macro block would exceed the keyboard's 1024 bytes: nothing is sent.
 inline constexpr int kMacroBlockTooLarge = -303;
+/// The key table uses macros whose last download failed: it is not sent, so
+/// the keyboard never holds assignments to macros it does not have.
+inline constexpr int kMacrosNotOnKeyboard = -304;
 
 /// How long the caller waits after a failed live frame or colour group send
 /// before it tries again, so retries against a keyboard that stopped

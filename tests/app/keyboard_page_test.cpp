@@ -61,6 +61,26 @@ protected:
                             .toArray()[position]
                             .toObject());
     }
+    /// Adds a macro of one key stroke as macro 0 and lists it on the page.
+    void AddMacro() {
+        MacroStore macros(DataFolder("keyboard"));
+        ASSERT_TRUE(macros.AddMacro().Ok());
+        Json::Value down;
+        down["Type"] = 1;
+        down["Button"] = 4;
+        down["Action"] = "down";
+        down["Delay"] = "10";
+        Json::Value up = down;
+        up["Action"] = "up";
+        ASSERT_TRUE(macros.SaveEvents(0, {down, up}).Ok());
+        keyboard_->LoadNameLists();
+    }
+    /// The code the keyboard's key table holds for `position`.
+    Bytes CodeOnKeyboard(int position) {
+        const Bytes table = Memory(vbus::MemoryRegion::kKeyTable);
+        const size_t at = 3 * static_cast<size_t>(KeyIndexOf(position));
+        return at + 3 <= table.size() ? Bytes(table.begin() + at, table.begin() + at + 3) : Bytes{};
+    }
     /// Mode 20 with colour set `group` chosen and the lighting colour `rgb`.
     void ChooseColourSet(int group, const char* red, const char* green, const char* blue) {
         ASSERT_TRUE(Press("deng_Op_tab"));
@@ -159,17 +179,7 @@ TEST_F(KeyboardPageTest, AllKeysLitAndAllKeysOffFillTheColourSet) {
 // A key assignment and a macro binding saved to the device arrive in the
 // keyboard's key table; the macro block holds the one macro used, in slot 0.
 TEST_F(KeyboardPageTest, AssignmentsAndMacroBindingsReachTheKeyTable) {
-    MacroStore macros(DataFolder("keyboard"));
-    ASSERT_TRUE(macros.AddMacro().Ok());
-    Json::Value down;
-    down["Type"] = 1;
-    down["Button"] = 4;
-    down["Action"] = "down";
-    down["Delay"] = "10";
-    Json::Value up = down;
-    up["Action"] = "up";
-    ASSERT_TRUE(macros.SaveEvents(0, {down, up}).Ok());
-    keyboard_->LoadNameLists();
+    ASSERT_NO_FATAL_FAILURE(AddMacro());
 
     ASSERT_TRUE(Press("key_Op_tab"));
     const int media = 64, macro = 65;  // A, S
@@ -207,6 +217,32 @@ TEST_F(KeyboardPageTest, AssignmentsAndMacroBindingsReachTheKeyTable) {
     EXPECT_EQ(flags(media), std::make_pair(0, 1));
     EXPECT_EQ(flags(macro), std::make_pair(0, 0));
     EXPECT_EQ(flags(66), std::make_pair(1, 1));
+}
+
+// A key table that uses a macro is not sent while the macro's download
+// failed: the keyboard never holds a binding to a macro it lacks.
+TEST_F(KeyboardPageTest, AKeyTableWaitsUntilItsMacrosAreOnTheKeyboard) {
+    ASSERT_NO_FATAL_FAILURE(AddMacro());
+    ASSERT_TRUE(Press("key_Op_tab"));
+    ASSERT_TRUE(AllSent());
+    const int first = 65, second = 66;  // S, D
+    const Bytes before = CodeOnKeyboard(first);
+    ASSERT_TRUE(ChooseKey(first));
+    ChooseAssignment(kCategoryMacro, "keyset_macro_combo", 0);
+    ASSERT_NO_FATAL_FAILURE(Fault({"noanswer", "1"}));
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    ASSERT_TRUE(AllSent());
+    EXPECT_EQ(CodeOnKeyboard(first), before) << "no binding without its macro";
+    const std::vector<std::string> told = messages_->WaitAndTake();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(Text("device_part_macros")), std::string::npos) << told[0];
+
+    ASSERT_TRUE(ChooseKey(second));
+    ChooseAssignment(kCategoryMacro, "keyset_macro_combo", 0);
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    ASSERT_TRUE(AllSent());
+    EXPECT_EQ(CodeOnKeyboard(first)[0] & 0xFE, 0x70) << "sent with the next good download";
+    EXPECT_EQ(CodeOnKeyboard(second)[0] & 0xFE, 0x70);
 }
 
 // Switching to another profile sends its lighting to the keyboard.
