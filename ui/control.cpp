@@ -388,11 +388,23 @@ void CControlUI::SendNotify(const std::string& type, intptr_t wParam, intptr_t l
 }
 
 CPaintManagerUI* CControlUI::GetManager() const {
+    const uint64_t epoch = CPaintManagerUI::BindingEpoch();
+    if (m_cachedManager && m_cachedManagerEpoch == epoch) return m_cachedManager;
+    m_cachedManager = nullptr;
     for (const QWidget* widget = this; widget; widget = widget->parentWidget()) {
         QVariant bound = widget->property(kManagerProperty);
-        if (bound.isValid()) return static_cast<CPaintManagerUI*>(bound.value<void*>());
+        if (bound.isValid()) {
+            m_cachedManager = static_cast<CPaintManagerUI*>(bound.value<void*>());
+            m_cachedManagerEpoch = epoch;
+            break;
+        }
     }
-    return nullptr;
+    return m_cachedManager;
+}
+
+bool CControlUI::event(QEvent* event) {
+    if (event->type() == QEvent::ParentChange) CPaintManagerUI::BumpBindingEpoch();
+    return QWidget::event(event);
 }
 
 CControlUI* CControlUI::GetParent() const {

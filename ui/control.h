@@ -209,6 +209,7 @@ protected:
     QFont ControlFont() const;
 
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -221,6 +222,11 @@ protected:
     virtual void OnTextChanged() {}
 
 private:
+    /// GetManager's last answer and the binding epoch it holds for: painting
+    /// asks for the manager many times a frame, and the walk up the parents
+    /// reads a dynamic property at every level.
+    mutable CPaintManagerUI* m_cachedManager = nullptr;
+    mutable uint64_t m_cachedManagerEpoch = 0;
     std::string m_name;
     std::string m_text;
     std::string m_textKey;

@@ -84,17 +84,39 @@ void CDeviceKeyButtonUI::PaintText(QPainter& painter) {
     const TRectUI& padding = GetTextPadding();
     const QRect area = rect().adjusted(Scale(padding.left), Scale(padding.top),
                                        -Scale(padding.right), -Scale(padding.bottom));
-    QFont font = ControlFont();
+    const QFont font = ControlFont();
+    // A lit picture is drawn many times a second: the fitted legend is
+    // measured once per text, font and width.
+    if (legend != m_fitted.legend || font != m_fitted.base || area.width() != m_fitted.width)
+        FitLegend(legend, font, area.width());
+    painter.setFont(m_fitted.font);
+    painter.setPen(tirk::ui::ToQColor(CurrentTextColor()));
+    painter.drawStaticText(LegendOrigin(area, m_fitted.shown.size()), m_fitted.shown);
+}
+
+// Where the laid-out legend of `size` starts in `area`, by the text alignment.
+QPointF CDeviceKeyButtonUI::LegendOrigin(const QRect& area, const QSizeF& size) const {
+    const int align = GetTextAlign();
+    qreal x = area.left();
+    if (align & Qt::AlignHCenter) x += (area.width() - size.width()) / 2;
+    if (align & Qt::AlignRight) x += area.width() - size.width();
+    qreal y = area.top();
+    if (align & Qt::AlignVCenter) y += (area.height() - size.height()) / 2;
+    if (align & Qt::AlignBottom) y += area.height() - size.height();
+    return {x, y};
+}
+
+void CDeviceKeyButtonUI::FitLegend(const QString& legend, const QFont& base, int width) {
+    QFont font = base;
     const int smallest = std::max(1, Scale(m_legendShrinkLimit));
     // Fractional widths: the eliding measures them, and a legend rounded
     // down to fit would still be cut.
-    while (font.pixelSize() > smallest &&
-           QFontMetricsF(font).horizontalAdvance(legend) > area.width())
+    while (font.pixelSize() > smallest && QFontMetricsF(font).horizontalAdvance(legend) > width)
         font.setPixelSize(font.pixelSize() - 1);
-    painter.setFont(font);
-    painter.setPen(tirk::ui::ToQColor(CurrentTextColor()));
-    painter.drawText(area, GetTextAlign(),
-                     QFontMetricsF(font).elidedText(legend, Qt::ElideRight, area.width()));
+    QStaticText shown(QFontMetricsF(font).elidedText(legend, Qt::ElideRight, width));
+    shown.setTextFormat(Qt::PlainText);
+    shown.prepare(QTransform(), font);
+    m_fitted = {legend, base, width, font, shown};
 }
 
 void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* event) {

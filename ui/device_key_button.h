@@ -4,6 +4,10 @@
 // these, the selection panel its selected flag.
 #pragma once
 
+#include <QFont>
+#include <QStaticText>
+#include <QString>
+
 #include <cstdint>
 #include <string>
 
@@ -90,4 +94,16 @@ private:
     int m_selected = 0;
     int m_repaintRequests = 0;
     int m_legendShrinkLimit = 0;
+    /// The legend as last fitted to the key: for the text, base font and
+    /// width it was fitted to, the font it is drawn in and its shown text.
+    struct FittedLegend {
+        QString legend;
+        QFont base;
+        int width = -1;
+        QFont font;
+        QStaticText shown;  ///< laid out once, drawn at every paint
+    };
+    QPointF LegendOrigin(const QRect& area, const QSizeF& size) const;
+    void FitLegend(const QString& legend, const QFont& base, int width);
+    FittedLegend m_fitted;
 };

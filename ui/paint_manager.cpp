@@ -62,7 +62,20 @@ CPaintManagerUI::CPaintManagerUI() {
     Settings().managers.push_back(this);
 }
 
+namespace {
+uint64_t g_bindingEpoch = 1;
+}  // namespace
+
+uint64_t CPaintManagerUI::BindingEpoch() {
+    return g_bindingEpoch;
+}
+
+void CPaintManagerUI::BumpBindingEpoch() {
+    ++g_bindingEpoch;
+}
+
 CPaintManagerUI::~CPaintManagerUI() {
+    BumpBindingEpoch();
     auto& managers = Settings().managers;
     managers.erase(std::remove(managers.begin(), managers.end(), this), managers.end());
     if (m_window) m_window->setProperty(kManagerProperty, QVariant());
@@ -112,6 +125,7 @@ bool CPaintManagerUI::SetAllDPI(int dpi) {
 }
 
 void CPaintManagerUI::Init(QWidget* window) {
+    BumpBindingEpoch();
     if (m_window) m_window->setProperty(kManagerProperty, QVariant());
     m_window = window;
     if (window)

@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -43,6 +44,11 @@ public:
     static void QuitMessageLoop(int code = 0);
     /// Every live paint manager (one per window), in creation order.
     static std::vector<CPaintManagerUI*> GetAllManagers();
+    /// Counts the changes that can change which manager a control belongs
+    /// to (a window bound or unbound, a manager gone, a control moved to
+    /// another parent); a control's cached manager is valid for one count.
+    static uint64_t BindingEpoch();
+    static void BumpBindingEpoch();
     /// SetDPI on every live manager. false when dpi is out of range.
     static bool SetAllDPI(int dpi);
 

@@ -465,6 +465,11 @@ private:
     CControlUI* m_lightingPage = nullptr;
     IAudioLightPage* m_audioLightPage = nullptr;
     CSelectPanelUI* m_selectPanel = nullptr;
+    /// The picture's light marks changed since it was last drawn.
+    bool m_pictureDirty = false;
+    std::chrono::steady_clock::time_point m_lastPictureFrame{};
+    /// The shortest time between two drawings of an animated picture (30 a second).
+    static constexpr std::chrono::milliseconds kPictureFrame{33};
 
     /// Lighting values, preview state, colour buffer and reactive state. Never
     /// held while calling out, so the families' locks cannot nest with it.

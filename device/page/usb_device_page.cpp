@@ -91,7 +91,9 @@ void CTelvorinUSBDevice::RenderLightFrame() {
 
 // A static effect repaints nothing: the panel is redrawn only when a mark
 // changed, which keeps an idle page from redrawing the whole picture 100
-// times a second.
+// times a second. An animation is drawn at most kPictureFrameMs apart: the
+// marks take every colour, but a picture of a hundred keys drawn 60 times a
+// second cost the window several per cent of a core for no visible gain.
 bool CTelvorinUSBDevice::PaintLightControls(std::span<const uint8_t> rgba) {
     bool changed = false;
     const int count = std::min(LedCount(), static_cast<int>(rgba.size() / 4));
@@ -106,7 +108,13 @@ bool CTelvorinUSBDevice::PaintLightControls(std::span<const uint8_t> rgba) {
         light->SetLightMark(colour, led[3], true);
         changed = true;
     }
-    if (changed && m_selectPanel) m_selectPanel->Invalidate();  // marks repaint with their panel
+    m_pictureDirty = m_pictureDirty || changed;
+    const auto now = std::chrono::steady_clock::now();
+    if (m_pictureDirty && m_selectPanel && now - m_lastPictureFrame >= kPictureFrame) {
+        m_selectPanel->Invalidate();  // the marks repaint with their panel
+        m_lastPictureFrame = now;
+        m_pictureDirty = false;
+    }
     return changed;
 }
 
