@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <algorithm>
+
 #include <QGuiApplication>
 #include <QObject>
 #include <QScreen>
@@ -10,6 +12,7 @@
 #include "app/profile_commands.h"
 #include "app/control_table.h"
 #include "app/fit_to_monitor.h"
+#include "app/routes/sync_lighting.h"
 #include "app/shell/lighting_sync.h"
 #include "app/skin_frame.h"
 #include "app/sleep_watch.h"
@@ -72,7 +75,8 @@ constexpr char kTitle[] = "Vorpaline TIRK";
 CMainWnd::CMainWnd(tirk::DeviceTables tables, std::unique_ptr<tirk::IpcService> ipc)
     : tables_(std::move(tables)),
       ipc_(std::move(ipc)),
-      gate_(std::make_shared<tirk::TaskGate>(this)) {
+      gate_(std::make_shared<tirk::TaskGate>(this)),
+      sync_preview_(std::make_shared<tirk::SyncLightingPreview>()) {
     page_router_.AddRoutes(tirk::FeatureTabRoutes());
     page_router_.AddRoutes(tirk::LightingRoutes());
     page_router_.AddRoutes(tirk::KeyAssignmentRoutes());
@@ -157,7 +161,7 @@ void CMainWnd::StartWorkers() {
     });
     // Slot kAudioWatchdogSlot runs the audio companion's watchdog once the
     // companion exists; until then the slot has only its event.
-    tirk::LightingSyncHooks sync_hooks{[] { return -1; }, [] {}};
+    tirk::LightingSyncHooks sync_hooks = tirk::SyncLightingPreview::HooksOf(sync_preview_);
     slots_.Start(kLightingSyncSlot, [sync_hooks](tirk::StopEvent& stop) {
         tirk::RunLightingSyncWorker(stop, sync_hooks);
     });
@@ -226,6 +230,22 @@ void CMainWnd::ShowMessage(const std::string& textKey, const std::string& detail
 
 bool CMainWnd::Ask(const std::string& textKey) {
     return CMsgWnd::ShowMessage(this, "", textKey, window_dpi_, MsgButtons::kConfirmCancel) == 1;
+}
+
+std::vector<CTelvorinFamilyDevice*> CMainWnd::ConnectedDevices() {
+    std::vector<CTelvorinFamilyDevice*> devices;
+    if (!discovery_) return devices;
+    for (const tirk::DeviceDiscovery::FamilySet& set : discovery_->Sets())
+        if (set.tile->IsShown()) devices.push_back(set.device);
+    // The family codes run keyboard (1), mouse (2), mouse pad (3), headset (7).
+    std::stable_sort(devices.begin(), devices.end(), [](auto* a, auto* b) {
+        return a->FamilyCode() < b->FamilyCode();
+    });
+    return devices;
+}
+
+void CMainWnd::AnimateSyncLighting(const std::vector<CTelvorinFamilyDevice*>& devices) {
+    sync_preview_->Add(devices);
 }
 
 CDeviceProfileUI* CMainWnd::ProfilePanelOf(CTelvorinFamilyDevice& device) {

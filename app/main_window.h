@@ -32,6 +32,7 @@ class QObject;
 
 namespace tirk {
 class SleepWatch;
+class SyncLightingPreview;
 }
 
 class CMainWnd : public WindowImplBase,
@@ -133,6 +134,8 @@ public:
     CTelvorinFamilyDevice* CurrentDevice() override { return std::as_const(*this).CurrentDevice(); }
     void ShowMessage(const std::string& textKey, const std::string& detail = {}) override;
     bool Ask(const std::string& textKey) override;
+    std::vector<CTelvorinFamilyDevice*> ConnectedDevices() override;
+    void AnimateSyncLighting(const std::vector<CTelvorinFamilyDevice*>& devices) override;
 
 private:
     void OnWindowInit();
@@ -180,6 +183,8 @@ private:
     tirk::CPageRouter page_router_;
     std::shared_ptr<tirk::DeviceScanEvents> scan_events_;  // shared with the scan worker
     tirk::WorkerSlots slots_;
+    // The synchronised previews, shared with the lighting synchronisation worker.
+    std::shared_ptr<tirk::SyncLightingPreview> sync_preview_;
     bool workers_stopped_ = false;
 
     int light_control_ = 1;

@@ -9,7 +9,9 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "profile/profile_records.h"
 #include "ui/ui_base.h"
 
 class CTelvorinFamilyDevice;
@@ -27,6 +29,12 @@ public:
     virtual void ShowMessage(const std::string& textKey, const std::string& detail = {}) = 0;
     /// Asks the question of language text `textKey` with OK and Cancel; true for OK.
     virtual bool Ask(const std::string& textKey) = 0;
+    /// The devices whose tiles are connected: keyboards, then mice, mouse
+    /// pads and headsets. None unless the window lists devices.
+    virtual std::vector<CTelvorinFamilyDevice*> ConnectedDevices() { return {}; }
+    /// `devices` joined the synchronised lighting: their previews show its
+    /// effect from now on, for as long as each stays in it.
+    virtual void AnimateSyncLighting(const std::vector<CTelvorinFamilyDevice*>& /*devices*/) {}
 };
 
 /// One routed notification.
@@ -64,6 +72,10 @@ private:
     std::map<Key, const PageRoute*> m_exact;
     std::map<Key, const PageRoute*> m_indexed;
 };
+
+/// Stores the lighting values in the device's profile, saves it, applies
+/// it and sends it: the end of every lighting change.
+void CommitLightValues(CTelvorinFamilyDevice& device, const LightInfoRecord& values);
 
 /// The tables of the areas of the pages.
 std::span<const PageRoute> FeatureTabRoutes();

@@ -39,14 +39,6 @@ int ChannelOf(const RouteCall& call, const std::array<const char*, 3>& names) {
     return -1;
 }
 
-/// Stores, saves and sends the lighting values.
-void CommitLightValues(CTelvorinFamilyDevice& device, const LightInfoRecord& values) {
-    device.StoreLightValues(values);
-    device.SaveProfile();
-    device.ApplyProfileToState();
-    device.WriteDeviceSettings(0, 0, 1, Globals().screen_width, Globals().screen_height);
-}
-
 /// The standard lighting update: `change` replaces the changed field.
 template <typename Change>
 void UpdateLighting(RouteCall& call, Change change) {
@@ -235,6 +227,13 @@ constexpr PageRoute kRoutes[] = {
 };
 
 }  // namespace
+
+void CommitLightValues(CTelvorinFamilyDevice& device, const LightInfoRecord& values) {
+    device.StoreLightValues(values);
+    device.SaveProfile();
+    device.ApplyProfileToState();
+    device.WriteDeviceSettings(0, 0, 1, Globals().screen_width, Globals().screen_height);
+}
 
 std::span<const PageRoute> LightingRoutes() {
     return kRoutes;

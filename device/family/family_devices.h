@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,7 +43,9 @@ public:
     /// shown; withdrawing it also switches it off.
     void SetSyncOffered(bool offered);
     bool SyncOffered() const { return m_syncOffered; }
-    bool SyncOn() const { return m_syncOn; }
+    /// True while the device follows the synchronised lighting. Any thread:
+    /// the lighting synchronisation worker reads it.
+    bool SyncOn() const { return m_syncOn.load(); }
 
     // ---- the active profile's document ----
     tirk::CBasicProfiledata& Profile() { return *m_profile; }
@@ -91,6 +94,8 @@ public:
     /// 48: the music-colour values as the lighting page has them; with
     /// `takeColour` the page's colour button is the current colour.
     tirk::AudioLightRecord ReadAudioLight(bool takeColour) const;
+    /// Joins the synchronised lighting ("deng_same_mode").
+    void JoinSyncLighting() { m_syncOn = true; }
     /// Leaves the synchronised lighting (a change made on this device alone).
     void LeaveSyncLighting() { m_syncOn = false; }
 
@@ -139,7 +144,7 @@ private:
     bool m_macroListUsable = true;
     tirk::FileResult m_lastSave;
     bool m_syncOffered = false;
-    bool m_syncOn = false;
+    std::atomic<bool> m_syncOn{false};
 };
 
 class CTelvorinMouseDevice : public CTelvorinFamilyDevice {

@@ -248,18 +248,20 @@ protected:
     std::string ProfilePath(const CTelvorinFamilyDevice& device) const {
         return DataFolder(device.DeviceFolderName()) + device.ProfileBaseName() + ".Json";
     }
-    QByteArray ProfileBytes() {
-        QFile file(QString::fromStdString(ProfilePath(Device())));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << ProfilePath(Device());
+    QByteArray ProfileBytes() { return ProfileBytes(Device()); }
+    QByteArray ProfileBytes(const CTelvorinFamilyDevice& device) const {
+        QFile file(QString::fromStdString(ProfilePath(device)));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << ProfilePath(device);
         return file.readAll();
     }
-    /// The device's element of the profile file.
-    QJsonObject OnDisk() {
+    /// The device's element of the profile file (of the shown device by default).
+    QJsonObject OnDisk() { return OnDisk(Device()); }
+    QJsonObject OnDisk(CTelvorinFamilyDevice& device) const {
         QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(ProfileBytes(), &error);
+        const QJsonDocument document = QJsonDocument::fromJson(ProfileBytes(device), &error);
         EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
         return document.object()["Device"]
-            .toArray()[Device().Profile().GetDeviceIndex()]
+            .toArray()[device.Profile().GetDeviceIndex()]
             .toObject();
     }
     static Fields FieldsOf(const QJsonObject& object) {
@@ -268,7 +270,10 @@ protected:
             fields[it.key().toStdString()] = it.value().toInt(-1);
         return fields;
     }
-    Fields OnDisk(const char* section) { return FieldsOf(OnDisk()[section].toObject()); }
+    Fields OnDisk(const char* section) { return OnDisk(Device(), section); }
+    Fields OnDisk(CTelvorinFamilyDevice& device, const char* section) const {
+        return FieldsOf(OnDisk(device)[section].toObject());
+    }
     /// "Assignment" and "DefaultAssignment" of the key's element of "KeyList".
     std::pair<int, int> KeyOnDisk(int key) {
         const QJsonObject entry = OnDisk()["KeyList"].toArray()[key].toObject();
