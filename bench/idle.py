@@ -48,18 +48,24 @@ def wakeups(before, after):
     return sum(count - before.get(tid, 0) for tid, count in after.items())
 
 
-def start(args, env, log=None):
+def start(args, env, log=None, output=None):
+    """Starts tirk and waits for its window; `output`: a file for its stdout
+    and stderr, whose end is shown when the window does not come."""
     env = dict(env, TIRK_LOG=log) if log else env
+    sink = open(output, "w") if output else subprocess.DEVNULL
     proc = subprocess.Popen([os.path.join(BIN, "tirk")] + args, env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                            stdout=sink, stderr=sink)
     deadline = time.time() + 20
-    while time.time() < deadline:
+    while time.time() < deadline and proc.poll() is None:
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Vorpaline TIRK$"],
                                capture_output=True, text=True, env=env).stdout.split()
         if found:
             return proc, found[0]
         time.sleep(0.05)
-    raise SystemExit("the window did not appear")
+    proc.kill()
+    proc.wait()
+    said = "".join(open(output, errors="replace").readlines()[-10:]) if output else ""
+    raise SystemExit(f"the window did not appear (exit status {proc.returncode})\n{said}")
 
 
 def hide(window, env):
@@ -118,11 +124,18 @@ def plug_latency(env, work, runs=20):
           f"max {max(times):.1f} ms over {runs} plugs")
 
 
-def main():
+def seconds_under_xvfb():
+    """The seconds per measurement (first argument, 60 by default); without a
+    display the script starts again under Xvfb with a private D-Bus session."""
     seconds = int(sys.argv[1]) if len(sys.argv) > 1 else 60
     if not os.environ.get("DISPLAY"):
         os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1600x1000x24",
                                "dbus-run-session", "--", sys.executable] + sys.argv)
+    return seconds
+
+
+def main():
+    seconds = seconds_under_xvfb()
     work = tempfile.mkdtemp(prefix="tirk-idle-")
     try:
         env = dict(os.environ, XDG_DATA_HOME=os.path.join(work, "data"),

@@ -15,11 +15,12 @@ constexpr const char* kCommandList =
     "commands: list, plug NAME, unplug NAME, counts NAME, dump NAME, clear NAME, "
     "fault NAME [KIND [ARGS]], link NAME on|off, notify NAME CODE, "
     "status NAME LEVEL STATE [PHONE], errors NAME, key NAME KEY down|up, report NAME CODE, "
-    "timing NAME [usb|off], plug-as NAME LIKE VENDOR PRODUCT, cable NAME, wireless NAME, help";
+    "record NAME [BYTE VALUE], timing NAME [usb|off], plug-as NAME LIKE VENDOR PRODUCT, "
+    "cable NAME, wireless NAME, help";
 
 // Commands the device's firmware carries out (VirtualFirmware::Control).
 constexpr std::string_view kFirmwareCommands[] = {"link", "notify", "status", "errors",
-                                                  "key",  "report", "timing"};
+                                                  "key",  "report", "record", "timing"};
 
 std::vector<std::string_view> SplitWords(std::string_view line) {
     std::vector<std::string_view> words;

@@ -1,6 +1,7 @@
 #include "device/virtual/keyboard_firmware.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace tirk::vbus {
 namespace {
@@ -202,6 +203,9 @@ namespace {
 
 constexpr const char* kKeyUsage =
     "key needs KEY (the key's index in the keyboard's order) and down or up";
+constexpr const char* kRecordUsage =
+    "record takes nothing (shows the active profile's record bytes 1-33) or BYTE (1-33) "
+    "VALUE (0-255); report NAME 0x0401 then tells the host";
 constexpr const char* kReportUsage =
     "report needs one of the keyboard's own codes: 0x0401, 0x0402, 0x10xx or 0x11xx "
     "(key reports: key NAME KEY down|up; any other code: notify NAME CODE)";
@@ -353,6 +357,7 @@ bool KeyboardFirmware::Control(const std::vector<std::string_view>& words, Firmw
     std::string_view command = words.empty() ? std::string_view() : words[0];
     if (command == "key") return ControlKey(words, io, answer);
     if (command == "report") return ControlReport(words, io, answer);
+    if (command == "record") return ControlRecord(words, answer);
     if (command == "timing") return ControlTiming(words, answer);
     return CommandFirmware::Control(words, io, answer);
 }
@@ -379,6 +384,40 @@ bool KeyboardFirmware::ControlReport(const std::vector<std::string_view>& words,
     }
     if (!SendOwnReport(static_cast<uint16_t>(code), io, answer)) return false;
     answer->clear();
+    return true;
+}
+
+bool KeyboardFirmware::SetRecordByte(size_t byte, uint8_t value) {
+    const size_t at = ActiveProfile() * kKeyboardProfileStride + byte;
+    std::vector<uint8_t>& settings = MutableMemory(MemoryRegion::kSettings);
+    if (byte < 1 || byte >= kKeyboardRecordSize || at >= settings.size()) return false;
+    settings[at] = value;
+    return true;
+}
+
+// "record 1 6": the lighting mode code of the active profile becomes 6; a
+// bench or a test then sends "report 0x0401" so the host reads it.
+bool KeyboardFirmware::ControlRecord(const std::vector<std::string_view>& words,
+                                     std::string* answer) {
+    unsigned byte = 0, value = 0;
+    if (words.size() == 3) {
+        if (!ParseControlNumber(words[1], kKeyboardRecordSize - 1, &byte) ||
+            !ParseControlNumber(words[2], 0xFF, &value) ||
+            !SetRecordByte(byte, static_cast<uint8_t>(value))) {
+            *answer = kRecordUsage;
+            return false;
+        }
+    } else if (words.size() != 1) {
+        *answer = kRecordUsage;
+        return false;
+    }
+    std::vector<uint8_t> record = ProfileRecord(ActiveProfile());
+    answer->assign("\n");
+    char pair[4];
+    for (size_t i = 1; i < record.size(); ++i) {
+        std::snprintf(pair, sizeof pair, i == 1 ? "%02X" : " %02X", record[i]);
+        *answer += pair;
+    }
     return true;
 }
 

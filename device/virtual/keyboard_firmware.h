@@ -3,9 +3,10 @@
 // profiles of 33 bytes, eight custom colour groups and 1024 bytes of macros.
 //
 // KeyboardFirmware adds what only the keyboard does: it sends its key reports
-// and its own profile reports when told to (tirk-vdev key, report), keeps the
-// live light frames the host streams, and can model the USB link's timing
-// (tirk-vdev timing). It animates nothing itself.
+// and its own profile reports when told to (tirk-vdev key, report), lets a
+// byte of its active record be set as its own buttons would (tirk-vdev
+// record), keeps the live light frames the host streams, and can model the
+// USB link's timing (tirk-vdev timing). It animates nothing itself.
 #pragma once
 
 #include <functional>
@@ -64,8 +65,8 @@ public:
     void OnOutputReport(uint8_t interfaceNumber, const std::vector<uint8_t>& report,
                         FirmwareIo& io) override;
 
-    /// Adds "key KEY down|up", "report CODE" and "timing [usb|off]" to the
-    /// commands of CommandFirmware.
+    /// Adds "key KEY down|up", "report CODE", "record [BYTE VALUE]" and
+    /// "timing [usb|off]" to the commands of CommandFirmware.
     bool Control(const std::vector<std::string_view>& words, FirmwareIo& io,
                  std::string* answer) override;
 
@@ -87,6 +88,11 @@ public:
     /// (nothing changed) for other codes, a profile the keyboard does not
     /// have, or when Notify cannot send.
     bool SendOwnReport(uint16_t code, FirmwareIo& io, std::string* error);
+
+    /// Sets byte `byte` (1 to 33) of the active profile's record to `value`,
+    /// as the keyboard's own buttons change it, and tells the host nothing
+    /// (that is SendOwnReport(0x0401)). False for a byte outside the record.
+    bool SetRecordByte(size_t byte, uint8_t value);
 
     /// Switches the USB timing model on (from now on) or off.
     void SetUsbTiming(bool on);
@@ -113,6 +119,7 @@ private:
                     std::string* answer);
     bool ControlReport(const std::vector<std::string_view>& words, FirmwareIo& io,
                        std::string* answer);
+    bool ControlRecord(const std::vector<std::string_view>& words, std::string* answer);
     bool ControlTiming(const std::vector<std::string_view>& words, std::string* answer);
     bool NotifyTimed(uint16_t code, FirmwareIo& io);
     std::function<bool()> StillValid() const;

@@ -33,11 +33,11 @@ int64_t UsbIntervalClock::ReserveIn(Clock::time_point now, int64_t after) {
     return m_lastIn;
 }
 
-std::chrono::milliseconds UsbIntervalClock::WaitUntil(int64_t interval,
+std::chrono::microseconds UsbIntervalClock::WaitUntil(int64_t interval,
                                                       Clock::time_point now) const {
     Clock::time_point start = StartOf(interval);
-    if (start <= now) return std::chrono::milliseconds(0);
-    return std::chrono::ceil<std::chrono::milliseconds>(start - now);
+    if (start <= now) return std::chrono::microseconds(0);
+    return std::chrono::ceil<std::chrono::microseconds>(start - now);
 }
 
 void TimedFirmwareIo::InNextInterval(std::function<void()> deliver) {

@@ -2,7 +2,9 @@
 // report per 1 ms interval (the interrupt endpoints' polling interval). A
 // virtual device that models it takes the host's output reports and sends its
 // input reports in the intervals this clock hands out, and waits for them on
-// the bus's timers (poll with a time-out), never by spinning.
+// the bus's timers (ppoll with a time-out), never by spinning. A report that
+// waits for an interval goes out at the interval's start, as a host
+// controller polls an endpoint at the same point of every frame.
 #pragma once
 
 #include <chrono>
@@ -38,9 +40,8 @@ public:
     /// When interval `interval` begins.
     Clock::time_point StartOf(int64_t interval) const { return m_epoch + interval * kInterval; }
     /// How long from `now` until interval `interval` begins, rounded up to
-    /// whole milliseconds (the bus's timers count milliseconds); 0 when it
-    /// has begun.
-    std::chrono::milliseconds WaitUntil(int64_t interval, Clock::time_point now) const;
+    /// whole microseconds; 0 when it has begun.
+    std::chrono::microseconds WaitUntil(int64_t interval, Clock::time_point now) const;
 
     /// The intervals given, oldest first.
     const std::vector<int64_t>& OutIntervals() const { return m_out; }
@@ -69,7 +70,7 @@ public:
 
     void Reply(uint8_t interfaceNumber, std::vector<uint8_t> report) override;
     void Send(uint8_t interfaceNumber, std::vector<uint8_t> report) override;
-    void After(std::chrono::milliseconds delay, std::function<void()> callback) override {
+    void After(std::chrono::microseconds delay, std::function<void()> callback) override {
         m_io.After(delay, std::move(callback));
     }
 

@@ -49,8 +49,10 @@ public:
     /// Sends an input report the device produces on its own (notifications,
     /// key presses); faults do not apply.
     virtual void Send(uint8_t interfaceNumber, std::vector<uint8_t> report) = 0;
-    /// Runs `callback` on the bus thread after `delay` (no thread sleeps meanwhile).
-    virtual void After(std::chrono::milliseconds delay, std::function<void()> callback) = 0;
+    /// Runs `callback` on the bus thread after `delay` (no thread sleeps
+    /// meanwhile). Microseconds, so that a 1 ms USB interval can be met at
+    /// its start; milliseconds convert on their own.
+    virtual void After(std::chrono::microseconds delay, std::function<void()> callback) = 0;
 };
 
 /// A device's firmware. Called on the bus thread only, so it needs no locks.

@@ -58,7 +58,7 @@ public:
         m_device.Deliver(interfaceNumber, report);
     }
 
-    void After(std::chrono::milliseconds delay, std::function<void()> callback) override {
+    void After(std::chrono::microseconds delay, std::function<void()> callback) override {
         m_bus.After(delay, std::move(callback));
     }
 
@@ -285,7 +285,7 @@ void VirtualHidBus::RunOnBusThread(const std::function<void()>& task) {
     m_queueDone.wait(lock, [&] { return done; });
 }
 
-void VirtualHidBus::After(std::chrono::milliseconds delay, std::function<void()> callback) {
+void VirtualHidBus::After(std::chrono::microseconds delay, std::function<void()> callback) {
     auto due = std::chrono::steady_clock::now() + delay;
     RunOnBusThread([&] { m_timers.emplace(due, std::move(callback)); });
 }
@@ -296,7 +296,10 @@ void VirtualHidBus::Serve() {
     std::vector<PollTarget> targets;
     while (!m_stopRequested) {
         CollectPollSet(&fds, &targets);
-        int ready = poll(fds.data(), fds.size(), MillisecondsToNextTimer());
+        // ppoll, not poll: a timer is met to the microsecond, not rounded up
+        // to the next millisecond (the USB timing's intervals are 1 ms).
+        timespec left;
+        int ready = ppoll(fds.data(), fds.size(), TimeToNextTimer(&left), nullptr);
         if (ready < 0 && errno != EINTR) {
             log::Printf("vbus: poll failed: %s", std::strerror(errno));
             break;
@@ -336,11 +339,14 @@ void VirtualHidBus::CollectPollSet(std::vector<pollfd>* fds, std::vector<PollTar
     }
 }
 
-int VirtualHidBus::MillisecondsToNextTimer() const {
-    if (m_timers.empty()) return -1;
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(m_timers.begin()->first -
-                                                             std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<int64_t>(0, left.count()));
+const timespec* VirtualHidBus::TimeToNextTimer(timespec* left) const {
+    if (m_timers.empty()) return nullptr;
+    auto wait = std::chrono::ceil<std::chrono::nanoseconds>(m_timers.begin()->first -
+                                                            std::chrono::steady_clock::now());
+    const int64_t ns = std::max<int64_t>(0, wait.count());
+    left->tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    left->tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    return left;
 }
 
 void VirtualHidBus::HandleEvent(const PollTarget& target) {

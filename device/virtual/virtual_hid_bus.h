@@ -107,7 +107,7 @@ public:
     void RunOnBusThread(const std::function<void()>& task);
 
     /// Runs `callback` on the bus thread after `delay`. Call on the bus thread.
-    void After(std::chrono::milliseconds delay, std::function<void()> callback);
+    void After(std::chrono::microseconds delay, std::function<void()> callback);
 
 private:
     friend class VirtualHidDevice;
@@ -128,7 +128,8 @@ private:
     // Bus thread.
     void Serve();
     void CollectPollSet(std::vector<pollfd>* fds, std::vector<PollTarget>* targets);
-    int MillisecondsToNextTimer() const;
+    /// Until the next timer is due, for ppoll; null (no deadline) when none.
+    const timespec* TimeToNextTimer(timespec* left) const;
     void HandleEvent(const PollTarget& target);
     void AcceptNodeClient(const PollTarget& target);
     void ReadNodeClient(const PollTarget& target);

@@ -4,8 +4,9 @@
 //             dump NAME | clear NAME | fault NAME [KIND [ARGS]] |
 //             link NAME on|off | notify NAME CODE |
 //             status NAME LEVEL STATE [PHONE] | errors NAME |
-//             key NAME KEY down|up | report NAME CODE | timing NAME [usb|off] |
-//             plug-as NAME LIKE VENDOR PRODUCT | cable NAME | wireless NAME | help
+//             key NAME KEY down|up | report NAME CODE | record NAME [BYTE VALUE] |
+//             timing NAME [usb|off] | plug-as NAME LIKE VENDOR PRODUCT |
+//             cable NAME | wireless NAME | help
 //   tirk-vdev serve [--root DIR] [--plug all|NAME...]
 //
 // The root defaults to $TIRK_HID_ROOT (serve: then to the emulated bus's root).
@@ -30,15 +31,17 @@ constexpr const char* kUsage =
     "usage: tirk-vdev [--root DIR] list|plug NAME|unplug NAME|counts NAME|dump NAME|"
     "clear NAME|fault NAME [KIND [ARGS]]|\n"
     "       link NAME on|off|notify NAME CODE|status NAME LEVEL STATE [PHONE]|errors NAME|\n"
-    "       key NAME KEY down|up|report NAME CODE|timing NAME [usb|off]|\n"
-    "       plug-as NAME LIKE VENDOR PRODUCT|cable NAME|wireless NAME|help\n"
+    "       key NAME KEY down|up|report NAME CODE|record NAME [BYTE VALUE]|\n"
+    "       timing NAME [usb|off]|plug-as NAME LIKE VENDOR PRODUCT|cable NAME|wireless NAME|help\n"
     "       tirk-vdev serve [--root DIR] [--plug all|NAME...]\n"
     "The root defaults to $TIRK_HID_ROOT. plug-as plugs a device shaped like LIKE with the\n"
     "hexadecimal USB ids VENDOR:PRODUCT; cable and wireless move the mouse or keyboard\n"
     "(either link's name) to its cable or to its receiver.\n"
     "Keyboards: key sends the press or release report of the key with index KEY in the\n"
     "keyboard's own order; report sends 0x0401, 0x0402, 0x10xx or 0x11xx (the profile\n"
-    "switch changes the keyboard's memory first); timing usb lets one report per 1 ms\n"
+    "switch changes the keyboard's memory first); record sets byte BYTE (1-33) of the\n"
+    "active profile's record (byte 1: the lighting mode code) and shows the record, and\n"
+    "report NAME 0x0401 then makes the host read it; timing usb lets one report per 1 ms\n"
     "interval through in each direction, timing off answers at once.\n";
 
 int Fail(const std::string& message) {

@@ -162,6 +162,36 @@ TEST_F(KeyboardFirmwareTest, KeepsWhatTheHostWrites) {
                                   Answer(0x05, record, 4 * 33)}});
 }
 
+// "record NAME [BYTE VALUE]": a byte of the active profile's record changes
+// as the keyboard's own buttons would change it (the host hears of it only
+// from a report); bare, it shows the record. Refusals change nothing.
+TEST_F(KeyboardFirmwareTest, RecordCommandSetsAByteOfTheActiveProfile) {
+    EXPECT_EQ(VdevOk("record keyboard").substr(0, 18), "01 04 02 00 01 FF ") << "factory record";
+    WithKeyboard(
+        [](KeyboardFirmware& f, FirmwareIo&) { f.MutableMemory(MemoryRegion::kSettings)[0] = 3; });
+    const Bytes before = Memory("keyboard", MemoryRegion::kSettings);
+    const std::string shown = VdevOk("record keyboard 1 30");
+    EXPECT_EQ(shown.substr(0, 6), "1E 04 ");
+    EXPECT_EQ(shown.size(), 33u * 3) << "bytes 1 to 33";
+    VdevOk("record keyboard-receiver 33 0x7F");
+    Bytes expected = before;
+    expected[3 * 33 + 1] = 30;
+    expected[3 * 33 + 33] = 0x7F;
+    EXPECT_EQ(Memory("keyboard", MemoryRegion::kSettings), expected) << "one keyboard, two links";
+    Bytes record;
+    WithKeyboard([&](KeyboardFirmware& f, FirmwareIo&) { record = f.ProfileRecord(3); });
+    ASSERT_EQ(record.size(), 34u);
+    EXPECT_EQ(record[1], 30) << "what the host reads";
+
+    for (const char* refused : {"record keyboard 0 5", "record keyboard 34 1",
+                                "record keyboard 1 256", "record keyboard 1", "record mouse 1 6"}) {
+        test::ToolResult result = Vdev(refused);
+        EXPECT_NE(result.exitCode, 0) << refused;
+        EXPECT_FALSE(result.output.empty()) << refused;
+    }
+    EXPECT_EQ(Memory("keyboard", MemoryRegion::kSettings), expected) << "refusals change nothing";
+}
+
 TEST_F(KeyboardFirmwareTest, TimingCommand) {
     EXPECT_EQ(VdevOk("timing keyboard"), "off\n");
     EXPECT_EQ(VdevOk("timing keyboard usb"), "usb\n");
@@ -245,6 +275,31 @@ TEST_F(KeyboardFirmwareTest, UsbTimingRoundTrip) {
             }
         }
     });
+}
+
+// A report waiting for an interval goes out at the interval's start, to the
+// microsecond: the answer to a request made late in an interval must not
+// carry that lateness into the next one, or back-to-back exchanges drift and
+// lose an interval every few exchanges.
+TEST(UsbIntervalClockTest, WaitsUntilTheIntervalStarts) {
+    using std::chrono::microseconds;
+    struct Case {
+        int64_t interval;
+        microseconds now;  ///< since the epoch
+        microseconds wait;
+    };
+    const Case cases[] = {
+        {1, microseconds(300), microseconds(700)},   {1, microseconds(999), microseconds(1)},
+        {3, microseconds(1250), microseconds(1750)}, {1, microseconds(1000), microseconds(0)},
+        {1, microseconds(1400), microseconds(0)},
+    };
+    UsbIntervalClock clock;
+    const UsbIntervalClock::Clock::time_point epoch{std::chrono::seconds(100)};
+    clock.Start(epoch);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.now.count());
+        EXPECT_EQ(clock.WaitUntil(c.interval, epoch + c.now), c.wait) << c.interval;
+    }
 }
 
 }  // namespace
