@@ -75,6 +75,15 @@ protected:
         ASSERT_TRUE(macros.SaveEvents(0, {down, up}).Ok());
         keyboard_->LoadNameLists();
     }
+    /// On the key tab, with nothing left to send, `position` gets the media
+    /// function play/pause (not saved to the keyboard yet).
+    void AssignPlayPause(int position) {
+        ASSERT_TRUE(Press("key_Op_tab"));
+        ASSERT_TRUE(AllSent());
+        ASSERT_TRUE(ChooseKey(position));
+        ChooseAssignment(kCategoryMedia, "keyset_media_combo",
+                         FindFunctionRow(MediaList(), 0x30, 0xCD, 0x00));
+    }
     /// The code the keyboard's key table holds for `position`.
     Bytes CodeOnKeyboard(int position) {
         const Bytes table = Memory(vbus::MemoryRegion::kKeyTable);
@@ -303,12 +312,8 @@ class KeyboardFaultTest : public KeyboardPageTest,
                           public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(KeyboardFaultTest, AFailedProfileWriteKeepsPageAndFileAndTellsTheUser) {
-    ASSERT_TRUE(Press("key_Op_tab"));
-    ASSERT_TRUE(AllSent());
     const int key = 64;
-    ASSERT_TRUE(ChooseKey(key));
-    ChooseAssignment(kCategoryMedia, "keyset_media_combo",
-                     FindFunctionRow(MediaList(), 0x30, 0xCD, 0x00));
+    ASSERT_NO_FATAL_FAILURE(AssignPlayPause(key));
     const Bytes tableBefore = Memory(vbus::MemoryRegion::kKeyTable);
     ASSERT_NO_FATAL_FAILURE(Fault(GetParam().fault));
     ASSERT_TRUE(Press("key_butt_prosave"));
@@ -345,12 +350,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Unplugged in the middle of the key table's frames: nothing breaks, the
 // file holds the change.
 TEST_F(KeyboardPageTest, UnpluggedMidTransferTheFileKeepsTheChange) {
-    ASSERT_TRUE(Press("key_Op_tab"));
-    ASSERT_TRUE(AllSent());
     const int key = 64;
-    ASSERT_TRUE(ChooseKey(key));
-    ChooseAssignment(kCategoryMedia, "keyset_media_combo",
-                     FindFunctionRow(MediaList(), 0x30, 0xCD, 0x00));
+    ASSERT_NO_FATAL_FAILURE(AssignPlayPause(key));
     ASSERT_NO_FATAL_FAILURE(Fault({"unplug", "after", "3"}));
     ASSERT_TRUE(Press("key_butt_prosave"));
     QTest::qWait(300);
