@@ -28,8 +28,10 @@ CTelvorinKeyboardDevice::CTelvorinKeyboardDevice()
       m_protocol(std::make_shared<kb::KeyboardProtocol>(Channel())),
       m_streamer(*m_protocol, m_lighting) {}
 
-// The lighting thread calls the streamer after each pass: it ends first.
+// The exchanges stop first, so that no frame under way holds the streamer;
+// the lighting thread calls the streamer after each pass, so it ends before it.
 CTelvorinKeyboardDevice::~CTelvorinKeyboardDevice() {
+    StopExchanges();
     m_lighting.Stop();
     m_streamer.Stop();
 }
@@ -44,6 +46,7 @@ void CTelvorinKeyboardDevice::AttachToPage() {
 // ---- first contact and resynchronisation ----------------------------------------
 
 int CTelvorinKeyboardDevice::LoadActiveProfile() {
+    ++m_changeCount;
     const int loaded = CTelvorinFamilyDevice::LoadActiveProfile();
     ApplyProfileToState();
     return loaded;
@@ -53,13 +56,24 @@ void CTelvorinKeyboardDevice::StartDevice() {
     CTelvorinFamilyDevice::StartDevice();
     m_lighting.Start();
     UpdateDriveState();
+    m_started = true;
+    QueueDeviceRead(true);
+}
+
+void CTelvorinKeyboardDevice::QueueDeviceRead(bool tables) {
     auto protocol = m_protocol;
     QueueExchange<DeviceReading>(
-        kExchangeAlways, [protocol](CCommandChannel&) { return ReadDevice(*protocol, true); },
+        kExchangeAlways,
+        [protocol, tables, count = m_changeCount](CCommandChannel&) {
+            DeviceReading reading = ReadDevice(*protocol, tables);
+            reading.changeCount = count;
+            return reading;
+        },
         [this](const DeviceReading& reading) { TakeDeviceReading(reading); });
 }
 
 void CTelvorinKeyboardDevice::ResyncFromDevice() {
+    if (!m_started) return;  // the first contact reads everything anyway
     if (m_profileResyncAsked) {
         m_profileResyncAsked = false;
         if (auto* panel = dynamic_cast<CDeviceProfileUI*>(FindSubControl(kProfilePanelName))) {
@@ -68,10 +82,8 @@ void CTelvorinKeyboardDevice::ResyncFromDevice() {
         }
         LoadActiveProfile();
     }
-    auto protocol = m_protocol;
-    QueueExchange<DeviceReading>(
-        kExchangeAlways, [protocol](CCommandChannel&) { return ReadDevice(*protocol, false); },
-        [this](const DeviceReading& reading) { TakeDeviceReading(reading); });
+    // Tables that the first contact could not read are read now.
+    QueueDeviceRead(!m_protocol->Tables().read);
 }
 
 // Worker thread.
@@ -96,6 +108,9 @@ void CTelvorinKeyboardDevice::TakeDeviceReading(const DeviceReading& reading) {
         RefreshPage();
         return;
     }
+    // A change made here after the read was queued is newer than what the
+    // keyboard said; it is already on its way to the keyboard.
+    if (reading.changeCount != m_changeCount) return;
     tirk::CKeyboardProfiledata& profile = KeyboardProfile();
     profile.SetLightInfo(reading.state.light);
     profile.GetLightInfo();
@@ -141,10 +156,15 @@ void CTelvorinKeyboardDevice::OnSendResult(const char* what, int result) {
     TellUser(kSendFailedText, CResourceManager::GetInstance()->GetText(what));
 }
 
+// The values travel with the job: a read that runs before it on the worker
+// replaces the protocol's values with the keyboard's older ones.
 int CTelvorinKeyboardDevice::WriteDeviceSettings(int slot, int active, int, int, int) {
-    m_protocol->SetLightValues(Profile().GetLightInfo());
-    m_protocol->SetSystemSettings(SystemSettings());
-    QueueSend(kSettingsPart, [slot, active](kb::KeyboardProtocol& protocol) {
+    ++m_changeCount;
+    const tirk::LightInfoRecord light = Profile().GetLightInfo();
+    const kb::SystemSettings system = SystemSettings();
+    QueueSend(kSettingsPart, [slot, active, light, system](kb::KeyboardProtocol& protocol) {
+        protocol.SetLightValues(light);
+        protocol.SetSystemSettings(system);
         return protocol.WriteDeviceSettings(static_cast<uint8_t>(slot),
                                             static_cast<uint8_t>(active));
     });

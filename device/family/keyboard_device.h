@@ -119,8 +119,11 @@ private:
     struct DeviceReading {
         int tables = 0;    ///< ReadKeyTables' result
         int settings = 0;  ///< ReadDeviceSettings' result
+        unsigned changeCount = 0;  ///< m_changeCount when the read was queued
         tirk::keyboard::KeyboardSettingsState state;
     };
+    /// Queues the read of the keyboard's settings (and its key tables).
+    void QueueDeviceRead(bool tables);
     static DeviceReading ReadDevice(tirk::keyboard::KeyboardProtocol& protocol, bool tables);
     void TakeDeviceReading(const DeviceReading& reading);
     /// Queues `send` on the worker; a failure is told to the user once until
@@ -151,4 +154,10 @@ private:
     std::vector<tirk::CustomLightColor> m_customColours;
     bool m_profileResyncAsked = false;
     bool m_sendFailureTold = false;
+    /// Set by StartDevice: a resynchronisation before it has no profile yet.
+    bool m_started = false;
+    /// Counts the changes made on this side (settings sent, profile loaded,
+    /// colours stored); a reading queued before one of them is stale and
+    /// must not overwrite it.
+    unsigned m_changeCount = 0;
 };
