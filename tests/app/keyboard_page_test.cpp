@@ -254,6 +254,23 @@ TEST_F(KeyboardPageTest, AKeyTableWaitsUntilItsMacrosAreOnTheKeyboard) {
     EXPECT_EQ(CodeOnKeyboard(second)[0] & 0xFE, 0x70);
 }
 
+// A change made while a reading of the keyboard is under way wins: the
+// reading does not put the keyboard's older values back.
+TEST_F(KeyboardPageTest, AChangeDuringAReadingIsKept) {
+    ASSERT_TRUE(Press("deng_Op_tab"));
+    ASSERT_TRUE(Slide("deng_light_slider", 3));
+    ASSERT_TRUE(AllSent());
+    ASSERT_NO_FATAL_FAILURE(Fault({"delay", "200", "3"}));
+    ASSERT_NO_FATAL_FAILURE(Control({"report", "0x0401"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Device().ExchangesPending() > 0; }, kWaitMs))
+        << "the keyboard's request queues a reading";
+    ASSERT_TRUE(Slide("deng_light_slider", 1));
+    ASSERT_TRUE(AllSent());
+    EXPECT_EQ(Record()[2], 1) << "the keyboard has the change";
+    EXPECT_EQ(OnDisk("LightInfo").at("Light"), 1) << "the profile keeps it";
+    EXPECT_EQ(Device().LightPage()->GetBrightness(), 1) << "the page shows it";
+}
+
 // Switching to another profile sends its lighting to the keyboard.
 TEST_F(KeyboardPageTest, SwitchingProfilesReprogramsTheKeyboard) {
     ASSERT_TRUE(Press("deng_Op_tab"));
