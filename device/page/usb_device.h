@@ -396,7 +396,8 @@ protected:
     /// go to the base.
     void OnTimer(int id) override;
 
-    /// The light-control flag or the polling pause changed. Base: nothing.
+    /// The light-control flag or the polling pause changed, or the device's
+    /// tile timers stopped (the device went). Base: nothing.
     virtual void OnDriveFlagsChanged() {}
 
     /// Shows `rgba` (four bytes per LED) on the visible light controls and

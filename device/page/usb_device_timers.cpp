@@ -50,6 +50,8 @@ void CTelvorinUSBDevice::StopTileTimers() {
     // A result still under way would start the timers again.
     ++m_exchangeEpoch;
     OnExchangesEnded(m_worker.DropPending());
+    // The device is gone: what drove it (a keyboard's live frames) stops too.
+    OnDriveFlagsChanged();
 }
 
 int CTelvorinUSBDevice::TileTimerPeriod(int id) const {

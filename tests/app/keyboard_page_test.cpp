@@ -271,6 +271,18 @@ TEST_F(KeyboardPageTest, AChangeDuringAReadingIsKept) {
     EXPECT_EQ(Device().LightPage()->GetBrightness(), 1) << "the page shows it";
 }
 
+// In mode 30 the live frames stream; an unplugged keyboard stops them.
+TEST_F(KeyboardPageTest, LiveFramesStreamInMode30AndStopWhenTheKeyboardGoes) {
+    ASSERT_TRUE(Press("deng_Op_tab"));
+    ASSERT_TRUE(Choose("light_combo_modeSelect", 30));
+    ASSERT_TRUE(AllSent());
+    EXPECT_TRUE(keyboard_->Streamer().Enabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return keyboard_->Streamer().FramesSent() > 2; }, kWaitMs));
+    std::string error;
+    ASSERT_TRUE(bus_->Unplug("keyboard", &error)) << error;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !keyboard_->Streamer().Enabled(); }, kWaitMs));
+}
+
 // Switching to another profile sends its lighting to the keyboard.
 TEST_F(KeyboardPageTest, SwitchingProfilesReprogramsTheKeyboard) {
     ASSERT_TRUE(Press("deng_Op_tab"));
