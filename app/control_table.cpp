@@ -9,6 +9,8 @@
 #include "profile/panel/device_profile.h"
 #include "profile/panel/key_set_control.h"
 #include "profile/panel/light_control.h"
+#include "profile/panel/macro_control.h"
+#include "profile/panel/shoot_control.h"
 #include "ui/device_key_button.h"
 #include "ui/device_option.h"
 #include "ui/hand_img_button.h"
@@ -41,6 +43,9 @@ constexpr ControlClassRow kLayoutElements[] = {
     {"DeviceProfile", New<CDeviceProfileUI>},
     {"LightControl", New<CLightControlUI>},
     {"KeySetControl", New<CKeySetControlUI>},
+    {"MacroControl", New<CMacroControlUI>},
+    {"ShootControl", New<CShootControlUI>},
+    {"RedioMacroButton", New<CRedioMacroButtonUI>},
     {"Pallet", New<CPalletUI>},
 };
 
@@ -60,9 +65,12 @@ constexpr ControlClassRow kFactoryClasses[] = {
     {"CMpDevicePowerUI", New<CMpDevicePowerUI>},
     // The lighting page, the key-assignment panel and the profile bar are
     // include files of the device pages; the lighting page holds a palette.
+    {"CRedioMacroButtonUI", New<CRedioMacroButtonUI>},
     {"CLightControlUI", New<CLightControlUI>},
+    {"CMacroControlUI", New<CMacroControlUI>},
     {"CKeySetControlUI", New<CKeySetControlUI>},
     {"CDeviceProfileUI", New<CDeviceProfileUI>},
+    {"CShootControlUI", New<CShootControlUI>},
     {"CPalletUI", New<CPalletUI>},
 };
 

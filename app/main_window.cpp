@@ -83,6 +83,8 @@ CMainWnd::CMainWnd(tirk::DeviceTables tables, std::unique_ptr<tirk::IpcService> 
     page_router_.AddRoutes(tirk::DeviceRoutes());
     page_router_.AddRoutes(tirk::KeyboardRoutes());
     page_router_.AddRoutes(tirk::SyncLightingRoutes());
+    page_router_.AddRoutes(tirk::MacroRoutes());
+    page_router_.AddRoutes(tirk::RecoilRoutes());
 }
 
 CMainWnd::~CMainWnd() {

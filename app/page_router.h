@@ -18,6 +18,8 @@ class CTelvorinFamilyDevice;
 
 namespace tirk {
 
+enum class FileDialogKind { kOpen, kSave };
+
 /// What the routes need of the main window.
 class IPageServices {
 public:
@@ -35,6 +37,20 @@ public:
     /// `devices` joined the synchronised lighting: their previews show its
     /// effect from now on, for as long as each stays in it.
     virtual void AnimateSyncLighting(const std::vector<CTelvorinFamilyDevice*>& /*devices*/) {}
+    /// Shows the open or save file dialog with the name filter `filter`
+    /// ("Macro Files(*.mac)"); a save adds `suffix` when the name has none.
+    /// The chosen path, or empty when the user cancelled.
+    virtual std::string ChooseFile(FileDialogKind /*kind*/, const std::string& /*filter*/,
+                                   const std::string& /*suffix*/) {
+        return {};
+    }
+    /// Starts (`enable`) capture of kind `kind` through the input hook, or
+    /// ends every capture, and sets the pending-changes state with the
+    /// selectors (recording locks the device and profile selectors).
+    virtual void SetHook(int /*kind*/, bool /*enable*/) {}
+    /// True when the input hook sees the whole desktop; false when it sees
+    /// only our own window (the pages say so).
+    virtual bool HookDesktopWide() const { return true; }
 };
 
 /// One routed notification.
@@ -84,5 +100,7 @@ std::span<const PageRoute> KeyAssignmentRoutes();
 std::span<const PageRoute> DeviceRoutes();
 std::span<const PageRoute> KeyboardRoutes();
 std::span<const PageRoute> SyncLightingRoutes();
+std::span<const PageRoute> MacroRoutes();
+std::span<const PageRoute> RecoilRoutes();
 
 }  // namespace tirk

@@ -87,9 +87,12 @@ TEST_F(ControlTableTest, StartUpRegistersTheClassesInOrder) {
         {"CHandImgSelectButtonUI", "HandImgSelectButton"},
         {"CDeviceOptionUI", "DeviceOption"},
         {"CMpDevicePowerUI", "MpDevicePower"},
+        {"CRedioMacroButtonUI", "RedioMacroButton"},
         {"CLightControlUI", "LightControl"},
+        {"CMacroControlUI", "MacroControl"},
         {"CKeySetControlUI", "KeySetControl"},
         {"CDeviceProfileUI", "DeviceProfile"},
+        {"CShootControlUI", "ShootControl"},
         {"CPalletUI", "Pallet"},
     };
     ASSERT_EQ(FactoryClassRows().size(), std::size(expected));

@@ -292,7 +292,9 @@ TEST_F(KeyboardPageTest, SwitchingProfilesReprogramsTheKeyboard) {
     EXPECT_EQ(messages_->WaitAndTake().size(), 1u) << "the question";
     auto* profiles = Sub<CComboUI>("device_profile_combo");
     ASSERT_TRUE(QTest::qWaitFor([&] { return profiles->GetCount() == 2; }, kWaitMs));
-    if (profiles->GetCurSel() != 1) ASSERT_TRUE(Choose("device_profile_combo", 1));
+    if (profiles->GetCurSel() != 1) {
+        ASSERT_TRUE(Choose("device_profile_combo", 1));
+    }
     // The new profile is the default one: its mode is not 5.
     ASSERT_TRUE(QTest::qWaitFor([&] { return Record()[1] != ModeCode(5); }, kWaitMs));
     ASSERT_TRUE(Choose("light_combo_modeSelect", 6));

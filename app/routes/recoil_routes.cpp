@@ -1,0 +1,9 @@
+#include "app/page_router.h"
+
+namespace tirk {
+
+std::span<const PageRoute> RecoilRoutes() {
+    return {};
+}
+
+}  // namespace tirk

@@ -1,0 +1,1 @@
+#include "profile/panel/macro_control.h"

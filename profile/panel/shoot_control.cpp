@@ -1,0 +1,1 @@
+#include "profile/panel/shoot_control.h"
