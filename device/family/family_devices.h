@@ -18,6 +18,8 @@
 class CKeySetControlUI;
 class CLightControlUI;
 class CListUI;
+class CMacroControlUI;
+class CShootControlUI;
 
 /// Runs the steps the families share; the families differ in their codes only.
 class CTelvorinFamilyDevice : public CTelvorinUSBDevice {
@@ -67,6 +69,8 @@ public:
     static constexpr char kLightPageName[] = "LightControlItem";
     static constexpr char kKeySetPanelName[] = "KeySetControlItem";
     static constexpr char kKeyListName[] = "device_setkeyinfo_list";
+    static constexpr char kMacroPageName[] = "MacroControlItem";
+    static constexpr char kShootPageName[] = "ShootControlItem";
     /// 1: binds the key and light controls, then the lighting page and the
     /// key-assignment panel (type code, name lists, slider maxima).
     void AttachToPage() override;
@@ -81,6 +85,13 @@ public:
     void ValidateMacroRefs() override;
     CLightControlUI* LightPage() const;
     CKeySetControlUI* KeySetPanel() const;
+    /// The macro page (keyboards and mice), nullptr when the layout has none.
+    CMacroControlUI* MacroPage() const;
+    /// The recoil editor (mice), nullptr when the layout has none.
+    CShootControlUI* ShootPage() const;
+    /// Sends the recoil tables' download block to the device. Only mice
+    /// carry recoil tables; the other families ignore it.
+    virtual void SendRecoilTables(std::vector<uint8_t> /*block*/) {}
     const tirk::LightingNameLists& LightingNames() const { return m_lightingNames; }
     const std::vector<std::string>& MacroNames() const { return m_macroNames; }
 

@@ -9,6 +9,8 @@
 #include "profile/macro_store.h"
 #include "profile/panel/key_set_control.h"
 #include "profile/panel/light_control.h"
+#include "profile/panel/macro_control.h"
+#include "profile/panel/shoot_control.h"
 #include "ui/container.h"
 #include "ui/device_key_button.h"
 #include "ui/label.h"
@@ -98,6 +100,19 @@ void CTelvorinFamilyDevice::AttachToPage() {
         keys->SetDeviceTypeCode(FamilyCode());
         keys->SetMacroNames(m_macroNames);
     }
+    if (CMacroControlUI* macros = MacroPage()) {
+        macros->SetDeviceFolder(UserFolder());
+        macros->LoadMacroList();
+    }
+    if (CShootControlUI* recoil = ShootPage()) recoil->InitShootPage(UserFolder(), DefaultDataFolder());
+}
+
+CMacroControlUI* CTelvorinFamilyDevice::MacroPage() const {
+    return dynamic_cast<CMacroControlUI*>(FindSubControl(kMacroPageName));
+}
+
+CShootControlUI* CTelvorinFamilyDevice::ShootPage() const {
+    return dynamic_cast<CShootControlUI*>(FindSubControl(kShootPageName));
 }
 
 void CTelvorinFamilyDevice::LoadNameLists() {
