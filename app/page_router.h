@@ -51,6 +51,10 @@ public:
     /// True when the input hook sees the whole desktop; false when it sees
     /// only our own window (the pages say so).
     virtual bool HookDesktopWide() const { return true; }
+    /// Opens the pop-up menu of layout file `layoutFile` at the cursor (an
+    /// open menu closes first); the chosen item reaches the main window's
+    /// menu command, which hands the macro page's items to RouteMacroMenuItem.
+    virtual void OpenPopupMenu(const std::string& /*layoutFile*/) {}
 };
 
 /// One routed notification.
@@ -101,6 +105,10 @@ std::span<const PageRoute> DeviceRoutes();
 std::span<const PageRoute> KeyboardRoutes();
 std::span<const PageRoute> SyncLightingRoutes();
 std::span<const PageRoute> MacroRoutes();
+/// A pop-up menu item of the macro page (recording before or after a row,
+/// replacing a key, inserting a mouse button); false when `item` is none of
+/// them.
+bool RouteMacroMenuItem(const std::string& item, IPageServices& services);
 std::span<const PageRoute> RecoilRoutes();
 
 }  // namespace tirk

@@ -6,4 +6,8 @@ std::span<const PageRoute> MacroRoutes() {
     return {};
 }
 
+bool RouteMacroMenuItem(const std::string& /*item*/, IPageServices& /*services*/) {
+    return false;
+}
+
 }  // namespace tirk
