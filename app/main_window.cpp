@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QObject>
 #include <QScreen>
@@ -12,6 +13,8 @@
 #include "app/profile_commands.h"
 #include "app/control_table.h"
 #include "app/fit_to_monitor.h"
+#include "app/game_flash.h"
+#include "app/hook_bridge.h"
 #include "app/routes/sync_lighting.h"
 #include "app/shell/lighting_sync.h"
 #include "app/skin_frame.h"
@@ -22,6 +25,7 @@
 #include "device/hid/hid_change_watch.h"
 #include "device/hid/hid_interface.h"
 #include "profile/panel/device_profile.h"
+#include "profile/panel/macro_control.h"
 #include "profile/profile_paths.h"
 #include "ui/button.h"
 #include "ui/device_option.h"
@@ -44,6 +48,9 @@ constexpr char kNoDeviceHint[] = "No_device_Link";
 constexpr char kTextLightOn[] = "%[light_control_on]";
 constexpr char kTextLightOff[] = "%[light_control_off]";
 constexpr char kIconFile[] = "main/logo.png";
+/// The key-assignment panel's key edit: while it has the focus, key presses
+/// anywhere are captured for it.
+constexpr char kKeyCaptureEdit[] = "keyset_keyboard_text_edit";
 
 // The scan thread's events, handled on the UI thread while the scan waits,
 // as sent window messages are.
@@ -107,6 +114,15 @@ void CMainWnd::InitWindow() {
     profile_timer_ = std::make_unique<tirk::CWindowProfileTimer>(*this);
     profile_messages_ =
         std::make_unique<tirk::CMsgWndProfileMessages>(*this, [this] { return GetWindowDpi(); });
+    tirk::CHookBridge::Environment hook_environment;
+    hook_environment.pages = this;
+    hook_environment.findControl = [this](const char* name) { return m_pm.FindControl(name); };
+    hook_environment.awake = [] { return tirk::Globals().awake.load(); };
+    hook_environment.post = [this](std::function<void()> task) { PostTask(std::move(task)); };
+    hook_bridge_ = std::make_unique<tirk::CHookBridge>(
+        std::move(hook_environment),
+        input_hook_factory_ ? input_hook_factory_ : tirk::MakeProgramInputHook);
+    game_flash_ = std::make_unique<tirk::CGameFlash>(*this, *profile_timer_);
     profile_commands_ = std::make_unique<tirk::CProfileCommands>(
         *profile_messages_, *profile_timer_, tirk::QtProfileFileDialog(GetWidget()),
         tirk::UserDataRoot());
@@ -129,11 +145,16 @@ void CMainWnd::OnWindowInit() {
     secondary_->ApplySavedLanguage();
     tirk::log::Line("start-up: language applied");
     tirk::DeviceDiscovery::WindowHooks hooks;
-    hooks.bringToFront = [this] { OnInstanceMessage(0, 0); };
+    hooks.bringToFront = [this] {
+        ShowCaptureScope();
+        OnInstanceMessage(0, 0);
+    };
     hooks.closeSatellites = [this] { CloseSatelliteWindows(); };
+    hooks.stopMacroRecording = [this] { hook_bridge_->StopMacroRecording(); };
     hooks.selectionChanging = [this](CTelvorinFamilyDevice& leaving) { FlushProfileSwitch(leaving); };
     discovery_ = std::make_unique<tirk::DeviceDiscovery>(tables_, *this, std::move(hooks));
     discovery_->BuildInAdvance();
+    ShowCaptureScope();
     tirk::log::Line("start-up: mouse and keyboard pages built");
     // The saved language, the family pages and the audio companion come with
     // their own parts; the window frame needs none of them.
@@ -144,6 +165,10 @@ void CMainWnd::OnWindowInit() {
     ShowWindow(false);
     StartWorkers();
     WatchScreens();
+    // Holding the keyboard on our own window keeps it active while the key
+    // edit captures; only an X window can hold it.
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        hook_bridge_->Hook().SetOwnWindow(uint64_t(GetWidget()->winId()));
     SetTimer(tirk::kTimerFitAfterInit, 100);
     first_size_ = true;
 }
@@ -208,6 +233,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
         OnClick(msg);
     } else if (msg.sType == "click_wpremove" || msg.sType == "click_wpedit") {
         return;
+    } else if (msg.pSender && msg.pSender->GetName() == kKeyCaptureEdit &&
+               (msg.sType == "setfocus" || msg.sType == "killfocus")) {
+        hook_bridge_->OnHookOnOff(msg.sType == "setfocus");
     }
     if (discovery_ && discovery_->OnTileNotify(msg.pSender, msg.sType)) return;
     if (RouteProfileCommand(msg)) return;
@@ -248,6 +276,32 @@ std::vector<CTelvorinFamilyDevice*> CMainWnd::ConnectedDevices() {
 
 void CMainWnd::AnimateSyncLighting(const std::vector<CTelvorinFamilyDevice*>& devices) {
     sync_preview_->Add(devices);
+}
+
+std::string CMainWnd::ChooseFile(tirk::FileDialogKind kind, const std::string& filter,
+                                 const std::string& suffix) {
+    return tirk::RunFileDialog(GetWidget(), kind == tirk::FileDialogKind::kOpen, filter, suffix);
+}
+
+void CMainWnd::SetHook(int kind, bool enable) {
+    hook_bridge_->SetHook(uint32_t(kind), enable);
+}
+
+bool CMainWnd::HookDesktopWide() const {
+    return hook_bridge_ && hook_bridge_->DesktopWide();
+}
+
+void CMainWnd::OpenPopupMenu(const std::string& layoutFile) {
+    const QPoint cursor = QCursor::pos();
+    std::string error;
+    if (!CMenuWnd::CreateMenu(layoutFile, TPointUI{cursor.x(), cursor.y()}, this, {}, &error))
+        tirk::log::FileFault(layoutFile, error);
+}
+
+void CMainWnd::ShowCaptureScope() {
+    if (!discovery_ || !hook_bridge_) return;
+    for (const tirk::DeviceDiscovery::FamilySet& set : discovery_->Sets())
+        if (CMacroControlUI* page = set.device->MacroPage()) page->ShowCaptureScope(HookDesktopWide());
 }
 
 CDeviceProfileUI* CMainWnd::ProfilePanelOf(CTelvorinFamilyDevice& device) {
@@ -398,8 +452,8 @@ std::vector<std::uint8_t> CMainWnd::OnQueryStatus() {
 
 void CMainWnd::OnGameEvent(GameEvent event, int w_param, int l_param) {
     if (!Admit(MainMessage::kInputHook)) return;
-    // The lighting flash on the selected device comes with the lighting pages.
     tirk::log::Printf("%s %d %d", tirk::GameEventName(event), w_param, l_param);
+    game_flash_->OnGameEvent(w_param, l_param);
 }
 
 void CMainWnd::OnActivate() {
@@ -505,6 +559,8 @@ void CMainWnd::OnTimer(int id) {
         if (CControlUI* root = GetRoot()) root->Invalidate();
     } else if (id == tirk::CProfileCommands::kSwitchTimer) {
         OnProfileSwitchTimer();
+    } else if (id == tirk::CGameFlash::kRestoreTimer) {
+        game_flash_->OnRestoreTimer();
     } else if (id == tirk::kTimerTrayMenu) {
         std::string error;
         if (!CMenuWnd::CreateMenu("menu.xml", tray_menu_point_, this, {}, &error))
@@ -521,6 +577,8 @@ void CMainWnd::OnMenuCommand(const TMenuCommandUI& command) {
         secondary_->OpenAbout();
     else if (command.name == "setwnd_menu")
         secondary_->OpenSettings(SetWndPlacement::kCentred);
+    else
+        tirk::RouteMacroMenuItem(command.name, *this);
 }
 
 // ---------------------------------------------------------------- activation, power

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/device_discovery.h"
+#include "app/device_hook.h"
 #include "app/profile_commands.h"
 #include "app/shell/device_scan.h"
 #include "app/ipc.h"
@@ -31,6 +32,8 @@ class CTelvorinFamilyDevice;
 class QObject;
 
 namespace tirk {
+class CGameFlash;
+class CHookBridge;
 class SleepWatch;
 class SyncLightingPreview;
 }
@@ -56,6 +59,12 @@ public:
     /// Runs on the scan worker before its first enumeration; `tirk --emulate`
     /// waits there for the virtual bus, which starts while the window builds.
     void SetBeforeFirstScan(std::function<void()> wait) { before_first_scan_ = std::move(wait); }
+    /// The input hook's backend (before the window is created); by default
+    /// the desktop-wide one where the window system offers it
+    /// (tirk::MakeProgramInputHook).
+    void SetInputHookFactory(tirk::CDeviceHook::BackendFactory factory) {
+        input_hook_factory_ = std::move(factory);
+    }
     /// A problem found before the window existed (a malformed file of the
     /// user's, named with the problem); shown once the window first appears.
     void SetStartupNotice(std::string text);
@@ -136,6 +145,13 @@ public:
     bool Ask(const std::string& textKey) override;
     std::vector<CTelvorinFamilyDevice*> ConnectedDevices() override;
     void AnimateSyncLighting(const std::vector<CTelvorinFamilyDevice*>& devices) override;
+    std::string ChooseFile(tirk::FileDialogKind kind, const std::string& filter,
+                           const std::string& suffix) override;
+    void SetHook(int kind, bool enable) override;
+    bool HookDesktopWide() const override;
+    void OpenPopupMenu(const std::string& layoutFile) override;
+    /// The input hook's side of the window (null before the window init).
+    tirk::CHookBridge* HookBridge() const { return hook_bridge_.get(); }
 
 private:
     void OnWindowInit();
@@ -161,10 +177,15 @@ private:
     void OnProfileSwitchTimer();
     void FlushProfileSwitch(CTelvorinFamilyDevice& leaving);
     void SetDevicesPaused(bool paused);
+    /// Tells each macro page whether recording sees the whole desktop.
+    void ShowCaptureScope();
 
     tirk::DeviceTables tables_;
 
     std::function<void()> before_first_scan_;
+    tirk::CDeviceHook::BackendFactory input_hook_factory_;
+    std::unique_ptr<tirk::CHookBridge> hook_bridge_;
+    std::unique_ptr<tirk::CGameFlash> game_flash_;
     std::vector<Notice> pending_notices_;  // until the window first appears
     std::unique_ptr<tirk::IpcService> ipc_;
     std::unique_ptr<tirk::SleepWatch> sleep_watch_;

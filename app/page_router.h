@@ -97,6 +97,13 @@ private:
 /// it and sends it: the end of every lighting change.
 void CommitLightValues(CTelvorinFamilyDevice& device, const LightInfoRecord& values);
 
+/// Sends the macros the key assignments use and the key table, then saves
+/// the profile: the end of the key-binding page's "save to device" and of a
+/// macro removal that changed bindings. False when the macros do not fit or
+/// the profile could not be written (the user was told either way), so the
+/// changes stay pending.
+bool ApplyKeysToDevice(CTelvorinFamilyDevice& device, IPageServices& services);
+
 /// The tables of the areas of the pages.
 std::span<const PageRoute> FeatureTabRoutes();
 std::span<const PageRoute> LightingRoutes();

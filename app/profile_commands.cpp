@@ -53,21 +53,27 @@ void CWindowProfileTimer::StopTimer(int id) {
     m_window.KillTimer(id);
 }
 
+std::string RunFileDialog(QWidget* parent, bool open, const std::string& filter,
+                          const std::string& suffix, const std::string& suggestedName) {
+    QFileDialog dialog(parent);
+    dialog.setNameFilter(QString::fromStdString(filter));
+    if (open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(QString::fromStdString(suffix));
+        dialog.selectFile(QString::fromStdString(suggestedName));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+}
+
 ProfileFileDialog QtProfileFileDialog(QWidget* parent) {
-    return [parent](ProfileFileDialogKind kind, const std::string& suggestedName) -> std::string {
-        QFileDialog dialog(parent);
-        dialog.setNameFilter(QString::fromLatin1(kProfileFileFilter));
-        if (kind == ProfileFileDialogKind::kOpen) {
-            dialog.setAcceptMode(QFileDialog::AcceptOpen);
-            dialog.setFileMode(QFileDialog::ExistingFile);
-        } else {
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setFileMode(QFileDialog::AnyFile);
-            dialog.setDefaultSuffix(QStringLiteral("json"));
-            dialog.selectFile(QString::fromStdString(suggestedName));
-        }
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-        return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    return [parent](ProfileFileDialogKind kind, const std::string& suggestedName) {
+        return RunFileDialog(parent, kind == ProfileFileDialogKind::kOpen, kProfileFileFilter,
+                             "json", suggestedName);
     };
 }
 

@@ -78,6 +78,13 @@ using ProfileFileDialog =
 /// The filter of the profile file dialogs.
 inline constexpr char kProfileFileFilter[] = "Profile Files(*.json)";
 
+/// Qt's open (`open`) or save file dialog over `parent` with the name
+/// filter `filter`: open accepts only existing files, save adds `suffix` to
+/// a name without one and starts at `suggestedName`. The chosen path (UTF-8
+/// as the file system has it), empty when cancelled.
+std::string RunFileDialog(QWidget* parent, bool open, const std::string& filter,
+                          const std::string& suffix, const std::string& suggestedName = {});
+
 /// The real dialogs: Qt's file dialog over `parent` (may be nullptr) with the
 /// profile filter; open accepts only existing files, save adds ".json".
 ProfileFileDialog QtProfileFileDialog(QWidget* parent);

@@ -25,14 +25,18 @@ struct ButtonMessages {
 
 std::optional<ButtonMessages> MessagesOfXButton(int xButton) {
     switch (xButton) {
-        case kXButtonLeft: return ButtonMessages{kLeftButtonDown, kLeftButtonUp, 0};
-        case kXButtonMiddle: return ButtonMessages{kMiddleButtonDown, kMiddleButtonUp, 0};
-        case kXButtonRight: return ButtonMessages{kRightButtonDown, kRightButtonUp, 0};
+        case kXButtonLeft:
+            return ButtonMessages{kLeftButtonDown, kLeftButtonUp, 0};
+        case kXButtonMiddle:
+            return ButtonMessages{kMiddleButtonDown, kMiddleButtonUp, 0};
+        case kXButtonRight:
+            return ButtonMessages{kRightButtonDown, kRightButtonUp, 0};
         case kXButtonBack:
             return ButtonMessages{kExtraButtonDown, kExtraButtonUp, kExtraButtonBack};
         case kXButtonForward:
             return ButtonMessages{kExtraButtonDown, kExtraButtonUp, kExtraButtonForward};
-        default: return std::nullopt;  // the wheel's four buttons and anything beyond 9
+        default:
+            return std::nullopt;  // the wheel's four buttons and anything beyond 9
     }
 }
 
@@ -45,10 +49,14 @@ uint32_t KeyMessage(bool press, bool altHeld) {
 
 uint32_t LockKeyVkOfLinuxKey(int evdevCode) {
     switch (evdevCode) {
-        case kLinuxCapsLock: return kVkCapsLock;
-        case kLinuxNumLock: return kVkNumLock;
-        case kLinuxScrollLock: return kVkScrollLock;
-        default: return 0;
+        case kLinuxCapsLock:
+            return kVkCapsLock;
+        case kLinuxNumLock:
+            return kVkNumLock;
+        case kLinuxScrollLock:
+            return kVkScrollLock;
+        default:
+            return 0;
     }
 }
 

@@ -7,6 +7,7 @@
 // program picks one at start (MakeInputHook). Plain C++.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,6 +43,12 @@ public:
     /// window's input can be seen (no X display: a Wayland session without
     /// XWayland). The pages say so to the user.
     virtual bool DesktopWide() const = 0;
+    /// The program's own top-level window (X11: its window id; 0: none).
+    /// While keys are captured the keyboard is held on it, so that capture
+    /// does not take the focus from it: held anywhere else, the window loses
+    /// its active state and its focused edit its focus. Used from the next
+    /// Start on. Backends that need no window ignore it.
+    virtual void SetOwnWindow(uint64_t nativeWindow) { (void)nativeWindow; }
 };
 
 /// The X11 backend on display `display` (empty: $DISPLAY). nullptr when the

@@ -10,6 +10,7 @@
 #include "profile/file_names.h"
 #include "profile/json_access.h"
 #include "profile/json_file.h"
+#include "profile/json_rewrite.h"
 #include "profile/key_assignment.h"
 #include "profile/profile_list.h"
 #include "profile/profile_names.h"
@@ -237,50 +238,6 @@ MacroImportCheck RefuseCheck(std::string problem) {
     return {false, std::move(problem), {}};
 }
 
-// ---- files that are rewritten ----
-
-/// A file about to be replaced: the root to build on and what must happen first.
-struct Existing {
-    Json::Value root{Json::objectValue};
-    std::string unreadable;  ///< "<path>: <why>": there but not readable; leave it alone
-    bool keepCopy = false;   ///< replacing it drops content: keep "<path>.broken" first
-    std::string bytes;       ///< the file's bytes, for that copy
-};
-
-/// Reads `path` for a rewrite whose `arrayMember` must be an array.
-Existing ReadExisting(const std::string& path, const char* arrayMember) {
-    Existing existing;
-    JsonReadStatus status;
-    std::string error;
-    Json::Value root = ReadJsonFile(path, status, error, &existing.bytes);
-    if (status == JsonReadStatus::Missing || status == JsonReadStatus::Empty) return existing;
-    if (status == JsonReadStatus::Unreadable) {
-        existing.unreadable = error.empty() ? path + ": cannot be read" : error;
-        log::FileFault(path, ReadProblem(path, existing.unreadable));
-        return existing;
-    }
-    if (status != JsonReadStatus::Ok || !root.isObject()) {
-        existing.keepCopy = true;
-        log::FileFault(path, status == JsonReadStatus::Ok ? "the top level is not an object"
-                                                          : ReadProblem(path, error));
-        return existing;
-    }
-    const Json::Value* member = json::FindPresent(root, arrayMember);
-    if (member && !member->isArray()) {
-        existing.keepCopy = true;
-        log::FileFault(path, std::string("\"") + arrayMember + "\" is not an array");
-        root.removeMember(arrayMember);
-    }
-    existing.root = std::move(root);
-    return existing;
-}
-
-void QueueRewrite(CFileBatch& batch, const std::string& path, const Existing& existing,
-                  const Json::Value& root) {
-    if (existing.keepCopy) batch.Write(path + ".broken", existing.bytes);
-    batch.Write(path, StyledJsonText(root));
-}
-
 // ---- renumbering profiles ----
 
 bool HasDeviceDocument(const Json::Value& root, int deviceIndex) {
@@ -360,32 +317,51 @@ PackedMacroEvent Pack(const Json::Value& event) {
     return {uint8_t(ms & 0xFF), uint8_t(ms >> 8), uint8_t(type | (down ? 0x80 : 0)), button};
 }
 
-MacroImportCheck CheckMacroFile(std::string_view bytes, std::string_view stem,
-                                std::size_t capacity) {
+MacroImportCheck CheckEventFile(std::string_view bytes, const EventFileRules& rules,
+                                Json::Value* root) {
+    const std::string kind = rules.kind;
     if (bytes.size() > MacroStore::kMaxFileBytes)
         return RefuseCheck("is larger than " + std::to_string(MacroStore::kMaxFileBytes) +
                            " bytes");
     if (bytes.empty()) return RefuseCheck("is empty");
-    Json::Value root;
-    // Which of two "Events" would a reader take? A macro file repeats no member.
-    if (std::string problem = ParseImportedJson(bytes, root, DuplicateMembers::kRefused);
+    Json::Value document;
+    // Which of two "Events" would a reader take? An event file repeats no member.
+    if (std::string problem = ParseImportedJson(bytes, document, DuplicateMembers::kRefused);
         !problem.empty())
         return RefuseCheck(std::move(problem));
-    if (!root.isObject())
-        return RefuseCheck(std::string("is not a macro file: the top level is ") +
-                           json::TypeText(root.type()) + ", not an object");
+    if (!document.isObject())
+        return RefuseCheck("is not a " + kind + " file: the top level is " +
+                           json::TypeText(document.type()) + ", not an object");
     MacroImportCheck check{true, {}, {}};
-    if (const Json::Value* events = json::FindPresent(root, "Events")) {
+    const Json::Value* events = json::FindPresent(document, "Events");
+    if (!events && rules.eventsRequired)
+        return RefuseCheck("is not a " + kind + " file: it has no \"Events\"");
+    if (events) {
         if (!events->isArray())
             return RefuseCheck(std::string("\"Events\" is ") + json::TypeText(events->type()) +
                                ", not an array");
+        if (events->size() > rules.maxEvents)
+            return RefuseCheck("has " + std::to_string(events->size()) + " events; a " + kind +
+                               " file holds at most " + std::to_string(rules.maxEvents));
         for (Json::ArrayIndex i = 0; i < events->size(); ++i) {
             const Json::Value& event = (*events)[i];
-            if (std::string problem = EventProblem(event, Strictness::kImport); !problem.empty())
+            const bool gap = rules.gapsAllowed && event.isNull();
+            if (std::string problem =
+                    gap ? std::string() : EventProblem(event, Strictness::kImport);
+                !problem.empty())
                 return RefuseCheck(EventPlace(i, events->size()) + problem);
             check.events.push_back(event);
         }
     }
+    if (root) *root = std::move(document);
+    return check;
+}
+
+MacroImportCheck CheckMacroFile(std::string_view bytes, std::string_view stem,
+                                std::size_t capacity) {
+    Json::Value root;
+    MacroImportCheck check = CheckEventFile(bytes, EventFileRules{}, &root);
+    if (!check.ok) return check;
     for (std::string problem : {StringMemberProblem(root, "Guid"), MacroNameProblem(root),
                                 CapacityProblem(check.events.size(), capacity),
                                 ImportedNameProblem(stem, "macro", Quoted(stem))}) {
@@ -426,6 +402,34 @@ int MacroOverflowCount(std::size_t size, std::size_t limit) {
     if (size <= limit) return 0;
     const std::size_t over = ((size - limit) >> 2) + 1;
     return over > std::size_t(INT_MAX) ? INT_MAX : int(over);
+}
+
+std::vector<uint8_t> BuildDownloadBlock(const std::vector<std::vector<PackedMacroEvent>>& records) {
+    std::vector<std::size_t> counts;
+    for (const auto& events : records) counts.push_back(events.size());
+    std::vector<uint8_t> block(MacroDownloadSize(counts), 0);
+    const auto put16 = [&block](std::size_t at, std::size_t value) {
+        block[at] = uint8_t(value & 0xFF);
+        block[at + 1] = uint8_t((value >> 8) & 0xFF);
+    };
+    block[0] = kDownloadSignature[0];
+    block[1] = kDownloadSignature[1];
+    put16(2, block.size());
+    put16(4, records.size());
+    std::size_t record = kHeaderBytes + kOffsetBytes * records.size();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        put16(kHeaderBytes + kOffsetBytes * i, record);
+        put16(record, records[i].size());
+        std::size_t at = record + kRecordHeaderBytes;
+        for (const PackedMacroEvent& event : records[i]) {
+            block[at++] = event.delayLow;
+            block[at++] = event.delayHigh;
+            block[at++] = event.typeAction;
+            block[at++] = event.button;
+        }
+        record = at;
+    }
+    return block;
 }
 
 std::vector<int> UsedMacros(std::span<const uint8_t> keyTable,
@@ -478,7 +482,7 @@ RenumberResult RenumberOtherProfiles(CProfileList& profiles, CBasicProfiledata& 
 // ---- the store ------------------------------------------------------------------------
 
 struct MacroStore::ListFile {
-    Existing file;
+    ExistingJson file;
     std::vector<MacroEntry> entries;
 
     bool ValidIndex(int index) const { return index >= 0 && size_t(index) < entries.size(); }
@@ -494,7 +498,7 @@ MacroStore::MacroStore(std::string folder)
 }
 
 MacroStore::ListFile MacroStore::ReadListFile() const {
-    ListFile list{ReadExisting(ListPath(), "MacroInfo"), {}};
+    ListFile list{ReadForRewrite(ListPath(), "MacroInfo"), {}};
     const Json::Value* info = json::FindPresent(list.file.root, "MacroInfo");
     for (Json::ArrayIndex i = 0; info && i < info->size(); ++i) {
         const Json::Value& element = (*info)[i];
@@ -658,7 +662,7 @@ MacroResult MacroStore::SaveEvents(int index, const std::vector<Json::Value>& ev
         return FileError(ListPath() + ": macro " + std::to_string(index) +
                          " has no \"Guid\" that is a plain file name");
     const std::string path = MacroPath(entry.guid);
-    Existing existing = ReadExisting(path, "Events");
+    ExistingJson existing = ReadForRewrite(path, "Events");
     if (!existing.unreadable.empty())
         return FileError(existing.unreadable + "; the macro file is left as it is");
     Json::Value saved(Json::arrayValue);

@@ -121,6 +121,22 @@ uint16_t MacroDelay(const Json::Value& delay);
 /// integers); "Delay" as MacroDelay reads it. Never throws.
 PackedMacroEvent Pack(const Json::Value& event);
 
+/// What a file of macro events must be beyond the rules every such file
+/// follows (docs/macros.md, "Import checks").
+struct EventFileRules {
+    const char* kind = "macro";   ///< what the file is called in refusals
+    bool eventsRequired = false;  ///< a file without "Events" is refused
+    bool gapsAllowed = false;     ///< null events (gaps a short table left) are accepted
+    std::size_t maxEvents = SIZE_MAX;
+};
+
+/// Why a file's bytes are no file of playable macro events: its size, JSON
+/// form, top-level object, "Events" array and each event as import demands
+/// them, plus `rules`; ok with the events (and, when `root` is given, the
+/// parsed document) when nothing is wrong. No I/O; never throws.
+MacroImportCheck CheckEventFile(std::string_view bytes, const EventFileRules& rules,
+                                Json::Value* root = nullptr);
+
 /// Why a file's bytes cannot be imported as a macro into a device whose
 /// macro memory holds `capacity` bytes, with `stem` (the file's name without
 /// folder and extension) as the new macro's name; ok with the events when
@@ -145,6 +161,17 @@ std::string MacroStemOf(const std::string& path);
 
 /// 16 + 2n + 4n + 4 × (sum of the counts) for n macros with these event counts.
 std::size_t MacroDownloadSize(std::span<const std::size_t> eventCounts);
+/// The first bytes of every download block: 0x55AA, low byte first.
+inline constexpr uint8_t kDownloadSignature[] = {0xAA, 0x55};
+/// The block's size field has 16 bits.
+inline constexpr std::size_t kMaxDownloadBlockBytes = 0xFFFF;
+/// The download block of `records` (packed events per record, in order),
+/// as macros and recoil tables are sent: AA 55, total size, record count, 10
+/// reserved zero bytes, each record's offset from the block's start, then per
+/// record its event count, 2 reserved zero bytes and its events; all values
+/// little-endian. MacroDownloadSize bytes; the caller keeps it within
+/// kMaxDownloadBlockBytes and within the device's memory.
+std::vector<uint8_t> BuildDownloadBlock(const std::vector<std::vector<PackedMacroEvent>>& records);
 /// 0 when `size` fits `limit`, else ((size − limit) >> 2) + 1: how many events
 /// too many, plus one.
 int MacroOverflowCount(std::size_t size, std::size_t limit);

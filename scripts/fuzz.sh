@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets into build-fuzz/ (clang, Qt-free, ASan and
 # UBSan) and runs each for $1 seconds (default 300). Seeds: the real report
 # descriptors in tests/data/hid-descriptors/, the default profiles in
-# resources/DefaultData/, the macro files in tests/data/profile/macro/ and the
+# resources/DefaultData/, the macro files in tests/data/profile/macro/, the
+# default recoil tables in resources/DefaultData/ and the
 # lighting files in tests/data/profile/lighting/ plus resources/DefaultData/.
 # Further arguments name the targets to run (default: all).
 # Crashing inputs land in build-fuzz/artifacts/.
@@ -11,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-300}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(hid_descriptor hid_input_report profile_import macro_import light_steps light_config)
+[ ${#targets[@]} -gt 0 ] || targets=(hid_descriptor hid_input_report profile_import macro_import recoil_import light_steps light_config)
 dir=build-fuzz
 flock /tmp/tirk-build.lock sh -c "
   [ -f $dir/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $dir -G Ninja \
@@ -45,8 +46,9 @@ for name, index in selector.items():
 PY
 
 # The data files the lighting and macro importers read, as they are shipped.
-mkdir -p "$seeds/macro_import" "$seeds/light_steps" "$seeds/light_config"
+mkdir -p "$seeds/macro_import" "$seeds/recoil_import" "$seeds/light_steps" "$seeds/light_config"
 cp tests/data/profile/macro/* "$seeds/macro_import/" 2>/dev/null || true
+cp resources/DefaultData/ShootData_*.Shoot "$seeds/recoil_import/" 2>/dev/null || true
 cp tests/data/profile/lighting/* "$seeds/light_steps/" 2>/dev/null || true
 cp resources/DefaultData/*.light "$seeds/light_steps/" 2>/dev/null || true
 cp tests/data/profile/lighting/* "$seeds/light_config/" 2>/dev/null || true

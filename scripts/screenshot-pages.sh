@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the lighting page, the keyboard in three effects,
-# the key-assignment panel and the keyboard's system page in
+# the key-assignment panel, the keyboard's system page and the mouse's
+# recoil tables in
 # docs/screenshots/ (English, 96 DPI) from `tirk --emulate` under Xvfb,
 # driving the window with xdotool. Run from anywhere; needs a build in build/.
 set -euo pipefail
@@ -54,3 +55,6 @@ click 476 358; keys Down Down Down Return                  # function: scroll wh
 shot key-assignment-wheel
 click 110 196; click 584 72                                # the keyboard, system tab
 shot keyboard-system
+click 110 126; click 483 72; click 546 472                 # the mouse, pointer tab: recoil, shot 9
+xdotool mousemove $((X + 790)) $((Y + 560)); sleep 0.3
+shot recoil-editor

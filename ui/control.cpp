@@ -235,6 +235,11 @@ TRectUI CControlUI::GetPos() const {
     return TRectUI{topLeft.x(), topLeft.y(), topLeft.x() + width(), topLeft.y() + height()};
 }
 
+TRectUI CControlUI::GetScreenRect() const {
+    const QPoint topLeft = mapToGlobal(QPoint(0, 0));
+    return TRectUI{topLeft.x(), topLeft.y(), topLeft.x() + width(), topLeft.y() + height()};
+}
+
 void CControlUI::NeedParentUpdate() {
     if (auto* parent = dynamic_cast<CContainerUI*>(parentWidget())) parent->NeedUpdate();
     update();

@@ -129,6 +129,9 @@ public:
     void SetFloatPos(const TRectUI& pos);
     /// The control's current rectangle in window client coordinates (pixels).
     TRectUI GetPos() const;
+    /// The control's current rectangle on the screen (pixels), as the input
+    /// hook reports cursor positions.
+    TRectUI GetScreenRect() const;
     /// Asks the parent container to lay its children out again and repaints.
     void NeedParentUpdate();
     /// Lays this control's own children out again (containers) and repaints.

@@ -33,25 +33,10 @@ void OnPanelControl(RouteCall& call) {
         SaveAssignment(call.device, *panel);
 }
 
-/// Sends the macros the assignments use and the key table, then saves the
-/// profile. False when the macros do not fit or the profile could not be
-/// written (the user was told either way), so the changes stay pending.
-bool ApplyKeysToDevice(RouteCall& call) {
-    CTelvorinFamilyDevice& device = call.device;
-    const int result = device.DownloadMacros(device.CollectUsedMacros());
-    if (result > 0) {
-        call.services.ShowMessage(kMacrosTooLong, std::to_string(result));
-        return false;
-    }
-    if (result == -1) call.services.ShowMessage(kMacrosNoMemory);
-    device.WriteCurrentKeyAssignments(0);
-    device.SaveProfile();
-    return device.LastSave().ok;
-}
 
 void OnApply(RouteCall& call) {
     CKeySetControlUI* panel = call.device.KeySetPanel();
-    if (panel && ApplyKeysToDevice(call)) panel->SetEditingEnabled(false);
+    if (panel && ApplyKeysToDevice(call.device, call.services)) panel->SetEditingEnabled(false);
 }
 
 void OnDefault(RouteCall& call) {
@@ -60,7 +45,7 @@ void OnDefault(RouteCall& call) {
     panel->ShowDefault();
     if (call.device.FamilyCode() == CTelvorinUSBDevice::kFamilyKeyboard) {
         SaveAssignment(call.device, *panel);
-        ApplyKeysToDevice(call);
+        ApplyKeysToDevice(call.device, call.services);
     }
     panel->SetEditingEnabled(true);
 }
@@ -130,6 +115,18 @@ constexpr PageRoute kRoutes[] = {
 };
 
 }  // namespace
+
+bool ApplyKeysToDevice(CTelvorinFamilyDevice& device, IPageServices& services) {
+    const int result = device.DownloadMacros(device.CollectUsedMacros());
+    if (result > 0) {
+        services.ShowMessage(kMacrosTooLong, std::to_string(result));
+        return false;
+    }
+    if (result == -1) services.ShowMessage(kMacrosNoMemory);
+    device.WriteCurrentKeyAssignments(0);
+    device.SaveProfile();
+    return device.LastSave().ok;
+}
 
 std::span<const PageRoute> KeyAssignmentRoutes() {
     return kRoutes;

@@ -7,11 +7,6 @@
 namespace tirk::keyboard {
 namespace {
 
-void Put16(std::vector<uint8_t>& bytes, size_t at, size_t value) {
-    bytes[at] = static_cast<uint8_t>(value & 0xFF);
-    bytes[at + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
-}
-
 // The assignable part of the position → key map.
 std::span<const uint8_t> AssignablePositions(const PositionMaps& maps) {
     return std::span<const uint8_t>(maps.key).first(kAssignablePositions);
@@ -51,27 +46,7 @@ KeyTablePlan PlanKeyTable(const KeyTables& tables, std::span<const KeyListEntry>
 }
 
 std::vector<uint8_t> BuildMacroBlock(const std::vector<std::vector<PackedMacroEvent>>& macros) {
-    std::vector<size_t> counts;
-    for (const auto& events : macros) counts.push_back(events.size());
-    std::vector<uint8_t> block(MacroDownloadSize(counts), 0);
-    block[0] = kMacroSignature[0];
-    block[1] = kMacroSignature[1];
-    Put16(block, 2, block.size());
-    Put16(block, 4, macros.size());
-    size_t record = kMacroHeaderSize + 2 * macros.size();
-    for (size_t i = 0; i < macros.size(); ++i) {
-        Put16(block, kMacroHeaderSize + 2 * i, record);
-        Put16(block, record, macros[i].size());
-        size_t at = record + 4;
-        for (const PackedMacroEvent& event : macros[i]) {
-            block[at++] = event.delayLow;
-            block[at++] = event.delayHigh;
-            block[at++] = event.typeAction;
-            block[at++] = event.button;
-        }
-        record = at;
-    }
-    return block;
+    return BuildDownloadBlock(macros);
 }
 
 }  // namespace tirk::keyboard

@@ -18,9 +18,6 @@ namespace tirk::keyboard {
 
 /// The keyboard's macro memory.
 inline constexpr size_t kMacroMemory = MacroStore::kKeyboardMemory;
-/// Header of the macro block: signature, size, count, reserved.
-inline constexpr size_t kMacroHeaderSize = 16;
-inline constexpr uint8_t kMacroSignature[] = {0xAA, 0x55};
 
 /// The macros the assignments of positions 0 … 125 use, in order of first use:
 /// a position counts when the keyboard has a key there and its assignment
@@ -46,10 +43,8 @@ KeyTablePlan PlanKeyTable(const KeyTables& tables, std::span<const KeyListEntry>
                           int macroCount);
 
 /// The macro block for `macros` (packed events per macro, in slot order):
-/// AA 55, total size, count, 10 reserved zero bytes, each macro's offset from
-/// the block's start, then per macro its event count, 2 reserved zero bytes
-/// and its events. All values little-endian. 16 + 6n + 4 × events bytes; the
-/// caller keeps it within kMacroMemory (MacroStore::PlanDownload).
+/// BuildDownloadBlock's layout, 16 + 6n + 4 × events bytes; the caller keeps
+/// it within kMacroMemory (MacroStore::PlanDownload).
 std::vector<uint8_t> BuildMacroBlock(const std::vector<std::vector<PackedMacroEvent>>& macros);
 
 }  // namespace tirk::keyboard

@@ -491,9 +491,12 @@ bool CKeySetControlUI::CaptureKey(uint8_t scanCode, uint8_t extended) {
 void CKeySetControlUI::CaptureKeyInEdit(uint32_t xKeycode) {
     // Too large for an int is no key either.
     const int keycode = xKeycode <= uint32_t(std::numeric_limits<int>::max()) ? int(xKeycode) : -1;
-    const std::optional<tirk::input::ScanCode> scan = tirk::input::ScanCodeOfXKeycode(keycode);
-    if (scan && CaptureKey(scan->code, scan->extended) && m_keyEdit)
-        m_keyEdit->SendNotify(notify_type::kKeyCapture);
+    if (const std::optional<tirk::input::ScanCode> scan = tirk::input::ScanCodeOfXKeycode(keycode))
+        TakeHookKey(scan->code, scan->extended);
+}
+
+void CKeySetControlUI::TakeHookKey(uint8_t scanCode, uint8_t extended) {
+    if (CaptureKey(scanCode, extended) && m_keyEdit) m_keyEdit->SendNotify(notify_type::kKeyCapture);
 }
 
 bool CKeySetControlUI::OnControlNotify(const std::string& type, const std::string& sender) {

@@ -98,6 +98,10 @@ public:
     /// keys change nothing. The key edit hands every press here; nothing is
     /// typed into it and no key moves the focus out of it.
     void CaptureKeyInEdit(uint32_t xKeycode);
+    /// A key press the input hook captured while the key edit has the focus:
+    /// captured as by CaptureKey and, when taken, reported with "keycapture"
+    /// from the key edit, as a key pressed in the edit is.
+    void TakeHookKey(uint8_t scanCode, uint8_t extended);
     /// Does the panel's part of a notification sent by one of its controls
     /// (`type` from notify_type, `sender` the control's name) and tells whether
     /// the main window must now save the assignment (BuildAssignment, store it

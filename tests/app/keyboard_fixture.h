@@ -5,6 +5,7 @@
 
 #include <QTest>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -41,6 +42,25 @@ protected:
         Bytes record;
         WithFirmware([&](vbus::KeyboardFirmware& f) { record = f.ProfileRecord(0); });
         return record;
+    }
+    /// Opens a key of the key list on the keys tab with the keyboard-key page
+    /// shown, ready to take a key; returns the key's index.
+    int OpenKeyForAKey() {
+        constexpr int kCategoryKeyboardKey = 6;
+        EXPECT_TRUE(Press("key_Op_tab"));
+        auto* rows = Sub<CListUI>(CTelvorinFamilyDevice::kKeyListName);
+        if (!rows || rows->GetCount() <= 5) {
+            ADD_FAILURE() << "no key list";
+            return -1;
+        }
+        const int key = std::atoi(rows->GetItemAt(5)->GetUserData().c_str());
+        Device().SelectKey(key);
+        EXPECT_TRUE(Choose("keyset_function_combo", Panel().FindCategoryItem(kCategoryKeyboardKey)));
+        return key;
+    }
+    /// The code lighting mode `mode` has on the keyboard's wire.
+    uint8_t ModeCode(int mode) {
+        return static_cast<uint8_t>(keyboard_->LightingNames().modeCodes.at(size_t(mode)));
     }
     /// Every exchange queued on the device's worker has run.
     bool AllSent() {

@@ -41,9 +41,6 @@ protected:
         ASSERT_TRUE(vbus::ParseFaultPlan(words, &plan, &error)) << error;
         bus_->Find("keyboard")->SetFault(plan);
     }
-    uint8_t ModeCode(int mode) {
-        return static_cast<uint8_t>(keyboard_->LightingNames().modeCodes.at(mode));
-    }
     int KeyIndexOf(int position) { return keyboard_->Protocol().Tables().maps.key[position]; }
     int LedOf(int position) { return keyboard_->Protocol().Tables().maps.led[position]; }
     /// The colour of `position` in the keyboard's colour set `group`.

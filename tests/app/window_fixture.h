@@ -69,6 +69,7 @@ protected:
 
     void CreateWindow() {
         window_ = std::make_unique<CMainWnd>(tables_, std::make_unique<RecordingIpc>(ipc_));
+        if (hook_factory_) window_->SetInputHookFactory(hook_factory_);
         ASSERT_TRUE(window_->Create(nullptr, "Vorpaline TIRK")) << window_->GetLoadError();
     }
 
@@ -89,6 +90,8 @@ protected:
     std::unique_ptr<vbus::VirtualHidBus> bus_;
     std::shared_ptr<RecordingIpc::Log> ipc_ = std::make_shared<RecordingIpc::Log>();
     std::unique_ptr<CMainWnd> window_;
+    /// The input hook's backend the window gets; empty: the program's choice.
+    CDeviceHook::BackendFactory hook_factory_;
 };
 
 }  // namespace tirk
