@@ -19,6 +19,11 @@ using namespace tirk::ui;
 
 CWindowHost::CWindowHost(WindowImplBase* owner) : m_owner(owner) {
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // A click on anything that takes no focus itself (a button, a label, the
+    // background) takes it from the focused edit, as leaving an edit does:
+    // its "killfocus" then runs (the value typed is kept; the key edit ends
+    // its key capture).
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 bool CWindowHost::SetWindowTimer(int id, int ms) {

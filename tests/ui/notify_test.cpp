@@ -18,6 +18,10 @@ protected:
         UseTestSkin();
         ASSERT_TRUE(window.CreateShown()) << window.GetLoadError();
         QCoreApplication::processEvents();  // "windowinit"
+        // The window takes the focus from its first edit, so that a click
+        // on a control does not end with that edit's "killfocus".
+        window.GetWidget()->setFocus();
+        QCoreApplication::processEvents();
         window.notifications.clear();
     }
     // The types and senders received since the last clear, as "type:sender".
