@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the lighting page, the keyboard in three effects,
 # the key-assignment panel, the keyboard's system page and the mouse's
-# recoil tables in
+# recoil tables and the keyboard's macro page while it records in
 # docs/screenshots/ (English, 96 DPI) from `tirk --emulate` under Xvfb,
 # driving the window with xdotool. Run from anywhere; needs a build in build/.
 set -euo pipefail
@@ -58,3 +58,13 @@ shot keyboard-system
 click 110 126; click 483 72; click 546 472                 # the mouse, pointer tab: recoil, shot 9
 xdotool mousemove $((X + 790)) $((Y + 560)); sleep 0.3
 shot recoil-editor
+# The keyboard's macros: a new macro recorded from the desktop (Ctrl+C, "gg"
+# and a click), shot while the recording still runs, then stopped.
+click 110 196; click 492 72; click 258 523; click 548 368   # keyboard, macros, new, OK
+click 459 290                                               # record
+xdotool keydown ctrl sleep 0.1 key c sleep 0.15 keyup ctrl sleep 0.3 type --delay 120 "gg"
+sleep 0.3
+xdotool mousemove $((X + 500)) $((Y + 420)) click 1; sleep 0.3
+xdotool mousemove $((X + 450)) $((Y + 290)); sleep 0.5
+shot macro-recording
+click 459 290                                               # stop
