@@ -11,29 +11,15 @@
 #include <string>
 #include <string_view>
 
+#include "playable_event.h"
 #include "profile/macro_store.h"
 
 namespace {
 
+using fuzz_oracle::Playable;
+
 using tirk::MacroImportCheck;
 using tirk::MacroStore;
-
-/// The events the device knows, restated from the event table.
-bool Playable(uint8_t type, uint8_t button) {
-    switch (type) {
-        case 1:
-            return button == 0x01 || button == 0x02 || button == 0x04 || button == 0x08 ||
-                   button == 0x10;
-        case 9:
-            return button != 0 && (button & (button - 1)) == 0;
-        case 4:
-        case 5:
-        case 10:
-            return true;
-        default:
-            return false;
-    }
-}
 
 /// The delay an accepted event's "Delay" states; −1 when it states none.
 int64_t StatedDelay(const Json::Value& delay) {

@@ -10,26 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "playable_event.h"
 #include "profile/recoil_tables.h"
 
 namespace {
 
-/// The events the device knows, restated from the event table.
-bool Playable(uint8_t type, uint8_t button) {
-    switch (type) {
-        case 1:
-            return button == 0x01 || button == 0x02 || button == 0x04 || button == 0x08 ||
-                   button == 0x10;
-        case 9:
-            return button != 0 && (button & (button - 1)) == 0;
-        case 4:
-        case 5:
-        case 10:
-            return true;
-        default:
-            return false;
-    }
-}
+using fuzz_oracle::Playable;
 
 void CheckAccepted(const tirk::MacroImportCheck& check, const Json::Value& root) {
     if (!root.isObject() || !root["Events"].isArray()) __builtin_trap();

@@ -11,6 +11,7 @@
 #include <QXmlStreamReader>
 #include <set>
 
+#include "support/macro_events.h"
 #include "app/page_router.h"
 #include "device/virtual/keyboard_firmware.h"
 #include "keyboard_fixture.h"
@@ -19,6 +20,9 @@
 
 namespace tirk {
 namespace {
+
+using test::CompactJson;
+
 
 using namespace page_test;
 
@@ -30,12 +34,6 @@ input::KeyHookEvent Key(uint8_t scanCode, bool press, int64_t timeMs) {
     event.record.scanCode = scanCode;
     event.record.timeMs = timeMs;
     return event;
-}
-
-std::string Compact(const Json::Value& value) {
-    Json::StreamWriterBuilder writer;
-    writer["indentation"] = "";
-    return Json::writeString(writer, value);
 }
 
 /// The main window's services, except the file dialog, the input hook and
@@ -104,7 +102,7 @@ protected:
         MacroStore store(DataFolder("keyboard"));
         std::vector<std::string> events;
         for (const Json::Value& event : store.LoadEvents(store.LoadList().at(size_t(macro)).guid))
-            events.push_back(Compact(event));
+            events.push_back(CompactJson(event));
         return events;
     }
     int ChooserCount() {
@@ -185,7 +183,7 @@ TEST_F(MacroPageTest, RowToolsAndDelayEditsSaveTheMacro) {
     ASSERT_EQ(page_->RowCount(), 2);
     page_->ChooseRow(1);
     ASSERT_TRUE(Press("macro_btn_uptop"));
-    EXPECT_EQ(Saved(0), (std::vector<std::string>{Compact(up), Compact(down)}));
+    EXPECT_EQ(Saved(0), (std::vector<std::string>{CompactJson(up), CompactJson(down)}));
     EXPECT_TRUE(Sub<CButtonUI>("key_butt_keysave")->IsEnabled());
 
     ASSERT_TRUE(Type("mouse_x_right_edit", "40"));

@@ -2,6 +2,7 @@
 // buttons give, where recorded and inserted events go and which delays
 // change, the delay of a recorded event, the auto-repeat filter, the
 // fixed-delay edit and what a row shows.
+#include "support/macro_events.h"
 #include "profile/macro_recorder.h"
 
 #include <gtest/gtest.h>
@@ -16,25 +17,14 @@
 namespace tirk {
 namespace {
 
+using test::CompactJson;
+using test::MacroEvent;
+
+
 using Op = MacroPlacement::Op;
 constexpr auto kRecord = MacroDelayMode::kRecordTime;
 constexpr auto kConstant = MacroDelayMode::kConstantTime;
 constexpr auto kIgnore = MacroDelayMode::kIgnoreTime;
-
-std::string Text(const Json::Value& value) {
-    Json::StreamWriterBuilder writer;
-    writer["indentation"] = "";
-    return Json::writeString(writer, value);
-}
-
-Json::Value Event(const char* action, int button, Json::Value delay, int type) {
-    Json::Value event;
-    event["Action"] = action;
-    event["Button"] = button;
-    event["Delay"] = std::move(delay);
-    event["Type"] = type;
-    return event;
-}
 
 // ---- recorded events ------------------------------------------------------------------
 
@@ -44,17 +34,17 @@ TEST(MacroRecorderTest, RecordedKeysAreFoundByScanCodeAndFlag) {
         bool press;
         std::optional<Json::Value> event;
     } cases[] = {
-        {0x1E, 0, true, Event("down", 0x04, {}, 10)},  // A
-        {0x1E, 0, false, Event("up", 0x04, {}, 10)},
-        {0x1D, 0, true, Event("down", 0x01, {}, 9)},   // left Ctrl: a modifier bit
-        {0x1D, 1, true, Event("down", 0x10, {}, 9)},   // right Ctrl
-        {0x36, 1, false, Event("up", 0x20, {}, 9)},    // right Shift as the table has it
-        {0x5B, 1, true, Event("down", 0x08, {}, 9)},   // left Windows key
-        {0x1C, 1, true, Event("down", 0x58, {}, 10)},  // keypad Enter
-        {0x1C, 0, true, Event("down", 0x28, {}, 10)},  // Enter
-        {0x37, 1, true, Event("down", 0x46, {}, 10)},  // Print Screen
-        {0x37, 0, true, Event("down", 0x55, {}, 10)},  // keypad *
-        {0x72, 0, true, Event("down", 0x90, {}, 10)},  // K151, the last scan row
+        {0x1E, 0, true, MacroEvent("down", 0x04, {}, 10)},  // A
+        {0x1E, 0, false, MacroEvent("up", 0x04, {}, 10)},
+        {0x1D, 0, true, MacroEvent("down", 0x01, {}, 9)},   // left Ctrl: a modifier bit
+        {0x1D, 1, true, MacroEvent("down", 0x10, {}, 9)},   // right Ctrl
+        {0x36, 1, false, MacroEvent("up", 0x20, {}, 9)},    // right Shift as the table has it
+        {0x5B, 1, true, MacroEvent("down", 0x08, {}, 9)},   // left Windows key
+        {0x1C, 1, true, MacroEvent("down", 0x58, {}, 10)},  // keypad Enter
+        {0x1C, 0, true, MacroEvent("down", 0x28, {}, 10)},  // Enter
+        {0x37, 1, true, MacroEvent("down", 0x46, {}, 10)},  // Print Screen
+        {0x37, 0, true, MacroEvent("down", 0x55, {}, 10)},  // keypad *
+        {0x72, 0, true, MacroEvent("down", 0x90, {}, 10)},  // K151, the last scan row
         {0xFF, 1, true, std::nullopt},                 // in no row
         {0x1E, 1, true, std::nullopt},                 // A's code with the E0 flag
     };
@@ -63,7 +53,7 @@ TEST(MacroRecorderTest, RecordedKeysAreFoundByScanCodeAndFlag) {
         const std::optional<Json::Value> event = RecordedKeyEvent(c.scan, c.extended, c.press);
         ASSERT_EQ(event.has_value(), c.event.has_value());
         if (event) {
-            EXPECT_EQ(Text(*event), Text(*c.event));
+            EXPECT_EQ(CompactJson(*event), CompactJson(*c.event));
         }
     }
 }
@@ -86,17 +76,17 @@ TEST(MacroRecorderTest, RecordedMouseButtonsComeFromTheMouseTable) {
         uint16_t extra;
         std::optional<Json::Value> event;
     } cases[] = {
-        {0x0201, 0, Event("down", 0x01, {}, 1)},
-        {0x0202, 0, Event("up", 0x01, {}, 1)},
-        {0x0204, 0, Event("down", 0x02, {}, 1)},
-        {0x0205, 0, Event("up", 0x02, {}, 1)},
-        {0x0207, 0, Event("down", 0x04, {}, 1)},
-        {0x0208, 0, Event("up", 0x04, {}, 1)},
-        {0x020B, 2, Event("down", 0x10, {}, 1)},  // forward
-        {0x020C, 2, Event("up", 0x10, {}, 1)},
-        {0x020B, 1, Event("down", 0x08, {}, 1)},  // back
-        {0x020C, 1, Event("up", 0x08, {}, 1)},
-        {0x0201, 2, Event("down", 0x01, {}, 1)},  // the number matters only for extra buttons
+        {0x0201, 0, MacroEvent("down", 0x01, {}, 1)},
+        {0x0202, 0, MacroEvent("up", 0x01, {}, 1)},
+        {0x0204, 0, MacroEvent("down", 0x02, {}, 1)},
+        {0x0205, 0, MacroEvent("up", 0x02, {}, 1)},
+        {0x0207, 0, MacroEvent("down", 0x04, {}, 1)},
+        {0x0208, 0, MacroEvent("up", 0x04, {}, 1)},
+        {0x020B, 2, MacroEvent("down", 0x10, {}, 1)},  // forward
+        {0x020C, 2, MacroEvent("up", 0x10, {}, 1)},
+        {0x020B, 1, MacroEvent("down", 0x08, {}, 1)},  // back
+        {0x020C, 1, MacroEvent("up", 0x08, {}, 1)},
+        {0x0201, 2, MacroEvent("down", 0x01, {}, 1)},  // the number matters only for extra buttons
         {0x020B, 0, std::nullopt},                // an extra button without a number
         {0x020B, 3, std::nullopt},
         {0x0200, 0, std::nullopt},  // a move
@@ -109,15 +99,15 @@ TEST(MacroRecorderTest, RecordedMouseButtonsComeFromTheMouseTable) {
         const std::optional<Json::Value> event = RecordedMouseEvent(c.message, c.extra);
         ASSERT_EQ(event.has_value(), c.event.has_value());
         if (event) {
-            EXPECT_EQ(Text(*event), Text(*c.event));
+            EXPECT_EQ(CompactJson(*event), CompactJson(*c.event));
         }
     }
 }
 
 TEST(MacroRecorderTest, AReplacementKeepsPressAndDelay) {
-    const Json::Value old = Event("up", 0x01, "120", 1);
-    const Json::Value replaced = ReplacedMacroEvent(old, Event("down", 0x04, {}, 10));
-    EXPECT_EQ(Text(replaced), Text(Event("up", 0x04, "120", 10)));
+    const Json::Value old = MacroEvent("up", 0x01, "120", 1);
+    const Json::Value replaced = ReplacedMacroEvent(old, MacroEvent("down", 0x04, {}, 10));
+    EXPECT_EQ(CompactJson(replaced), CompactJson(MacroEvent("up", 0x04, "120", 10)));
 }
 
 TEST(MacroRecorderTest, MenuItemsInsertAPressAReleaseOrBoth) {
@@ -125,13 +115,13 @@ TEST(MacroRecorderTest, MenuItemsInsertAPressAReleaseOrBoth) {
         const char* item;
         std::vector<Json::Value> events;
     } cases[] = {
-        {"left_down", {Event("down", 0x01, "50", 1)}},
-        {"left_up", {Event("up", 0x01, "50", 1)}},
-        {"left_click", {Event("down", 0x01, "50", 1), Event("up", 0x01, "50", 1)}},
-        {"right_click", {Event("down", 0x02, "50", 1), Event("up", 0x02, "50", 1)}},
-        {"middle_down", {Event("down", 0x04, "50", 1)}},
-        {"forward_up", {Event("up", 0x10, "50", 1)}},
-        {"back_click", {Event("down", 0x08, "50", 1), Event("up", 0x08, "50", 1)}},
+        {"left_down", {MacroEvent("down", 0x01, "50", 1)}},
+        {"left_up", {MacroEvent("up", 0x01, "50", 1)}},
+        {"left_click", {MacroEvent("down", 0x01, "50", 1), MacroEvent("up", 0x01, "50", 1)}},
+        {"right_click", {MacroEvent("down", 0x02, "50", 1), MacroEvent("up", 0x02, "50", 1)}},
+        {"middle_down", {MacroEvent("down", 0x04, "50", 1)}},
+        {"forward_up", {MacroEvent("up", 0x10, "50", 1)}},
+        {"back_click", {MacroEvent("down", 0x08, "50", 1), MacroEvent("up", 0x08, "50", 1)}},
         {"left_double", {}},
         {"leftdown", {}},
         {"macro_action_edit", {}},
@@ -142,15 +132,15 @@ TEST(MacroRecorderTest, MenuItemsInsertAPressAReleaseOrBoth) {
         SCOPED_TRACE(c.item);
         const std::vector<Json::Value> events = MenuButtonEvents(c.item, 50);
         ASSERT_EQ(events.size(), c.events.size());
-        for (size_t i = 0; i < events.size(); ++i) EXPECT_EQ(Text(events[i]), Text(c.events[i]));
+        for (size_t i = 0; i < events.size(); ++i) EXPECT_EQ(CompactJson(events[i]), CompactJson(c.events[i]));
     }
 }
 
 TEST(MacroRecorderTest, MovementsAreTypesFourAndFive) {
-    EXPECT_EQ(Text(MovementEvent(MacroMove::kLeft, 10, 7)), Text(Event("down", 10, "7", 4)));
-    EXPECT_EQ(Text(MovementEvent(MacroMove::kRight, 255, 7)), Text(Event("up", 255, "7", 4)));
-    EXPECT_EQ(Text(MovementEvent(MacroMove::kUp, 0, 7)), Text(Event("down", 0, "7", 5)));
-    EXPECT_EQ(Text(MovementEvent(MacroMove::kDown, 3, 7)), Text(Event("up", 3, "7", 5)));
+    EXPECT_EQ(CompactJson(MovementEvent(MacroMove::kLeft, 10, 7)), CompactJson(MacroEvent("down", 10, "7", 4)));
+    EXPECT_EQ(CompactJson(MovementEvent(MacroMove::kRight, 255, 7)), CompactJson(MacroEvent("up", 255, "7", 4)));
+    EXPECT_EQ(CompactJson(MovementEvent(MacroMove::kUp, 0, 7)), CompactJson(MacroEvent("down", 0, "7", 5)));
+    EXPECT_EQ(CompactJson(MovementEvent(MacroMove::kDown, 3, 7)), CompactJson(MacroEvent("up", 3, "7", 5)));
 }
 
 // ---- what a row shows ------------------------------------------------------------------
@@ -162,25 +152,25 @@ TEST(MacroRecorderTest, RowsShowNameStyleActionAndDelay) {
         bool mouse, movement, press;
         const char* delay;
     } cases[] = {
-        {Event("down", 0x04, 0, 10), "keyboard_key_A", false, false, true, "0"},
-        {Event("up", 0x31, "120", 10), "keyboard_key_xiegang", false, false, false, "120"},
-        {Event("up", 0x32, "1", 10), "keyboard_key_K42", false, false, false,
+        {MacroEvent("down", 0x04, 0, 10), "keyboard_key_A", false, false, true, "0"},
+        {MacroEvent("up", 0x31, "120", 10), "keyboard_key_xiegang", false, false, false, "120"},
+        {MacroEvent("up", 0x32, "1", 10), "keyboard_key_K42", false, false, false,
          "1"},  // loads, not recordable
-        {Event("down", 0x40, 5, 9), "keyboard_key_RAlt", false, false, true, "5"},
-        {Event("down", 0x03, 5, 9), "", false, false, true, "5"},  // two modifier bits
-        {Event("down", 0x08, 5, 1), "mouse_key_back", true, false, true, "5"},
-        {Event("up", 0x20, 5, 1), "", true, false, false, "5"},
-        {Event("down", 12, "70000", 4), "mouse_move_to_left_text", true, true, true, "65535"},
-        {Event("up", 12, "3", 4), "mouse_move_to_right_text", true, true, false, "3"},
-        {Event("down", 12, "3", 5), "mouse_move_to_up_text", true, true, true, "3"},
-        {Event("up", 12, "x", 5), "mouse_move_to_down_text", true, true, false, "0"},
-        {Event("DOWN", 0x04, 1, 10), "keyboard_key_A", false, false, false,
+        {MacroEvent("down", 0x40, 5, 9), "keyboard_key_RAlt", false, false, true, "5"},
+        {MacroEvent("down", 0x03, 5, 9), "", false, false, true, "5"},  // two modifier bits
+        {MacroEvent("down", 0x08, 5, 1), "mouse_key_back", true, false, true, "5"},
+        {MacroEvent("up", 0x20, 5, 1), "", true, false, false, "5"},
+        {MacroEvent("down", 12, "70000", 4), "mouse_move_to_left_text", true, true, true, "65535"},
+        {MacroEvent("up", 12, "3", 4), "mouse_move_to_right_text", true, true, false, "3"},
+        {MacroEvent("down", 12, "3", 5), "mouse_move_to_up_text", true, true, true, "3"},
+        {MacroEvent("up", 12, "x", 5), "mouse_move_to_down_text", true, true, false, "0"},
+        {MacroEvent("DOWN", 0x04, 1, 10), "keyboard_key_A", false, false, false,
          "1"},  // only "down" presses
-        {Event("down", 0x04, 1, 7), "", false, false, true, "1"},
+        {MacroEvent("down", 0x04, 1, 7), "", false, false, true, "1"},
         {Json::Value("not an event"), "", false, false, false, "0"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Text(c.event));
+        SCOPED_TRACE(CompactJson(c.event));
         const MacroRowView view = ViewOfMacroEvent(c.event);
         EXPECT_STREQ(view.nameKey, c.name);
         EXPECT_EQ(view.mouse, c.mouse);
@@ -188,7 +178,7 @@ TEST(MacroRecorderTest, RowsShowNameStyleActionAndDelay) {
         EXPECT_EQ(view.press, c.press);
         EXPECT_EQ(view.delayText, c.delay);
     }
-    EXPECT_EQ(ViewOfMacroEvent(Event("up", 12, "3", 5)).distance, 12);
+    EXPECT_EQ(ViewOfMacroEvent(MacroEvent("up", 12, "3", 5)).distance, 12);
 }
 
 TEST(MacroRecorderTest, SavedDelaysAreTheEditsReadAsIntegers) {
@@ -245,7 +235,7 @@ TEST(MacroRecorderTest, RecordedEventsArePlacedByKind) {
         EXPECT_EQ(place.previousRow, c.previous);
         EXPECT_EQ(place.select, c.select);
         if (c.op == Op::kInsert) {
-            EXPECT_EQ(Text(place.delay), Text(c.delay));
+            EXPECT_EQ(CompactJson(place.delay), CompactJson(c.delay));
         }
     }
 }

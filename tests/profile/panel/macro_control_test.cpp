@@ -2,6 +2,7 @@
 // window: the macro list, recording from hook events (delays, repeats, the
 // stop button, where each kind puts an event, the 4000-row limit), the row
 // tools and inserts, renaming, saving and the page's lock while recording.
+#include "support/macro_events.h"
 #include "profile/panel/macro_control.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 namespace tirk::test {
 namespace {
 
+
 using input::KeyHookEvent;
 using input::MouseHookEvent;
 
@@ -34,21 +36,6 @@ constexpr int kReplace = macro_kind::kReplace;
 
 // Scan codes of the keys pressed here.
 constexpr uint8_t kA = 0x1E, kB = 0x30, kC = 0x2E, kLeftCtrl = 0x1D;
-
-std::string Compact(const Json::Value& value) {
-    Json::StreamWriterBuilder writer;
-    writer["indentation"] = "";
-    return Json::writeString(writer, value);
-}
-
-Json::Value Event(const char* action, int button, Json::Value delay, int type) {
-    Json::Value event;
-    event["Action"] = action;
-    event["Button"] = button;
-    event["Delay"] = std::move(delay);
-    event["Type"] = type;
-    return event;
-}
 
 KeyHookEvent Key(uint8_t scanCode, bool press, int64_t timeMs = 0, uint32_t flags = 0) {
     KeyHookEvent event;
@@ -109,21 +96,21 @@ protected:
     void ChooseMacroWithRows(int rows) {
         std::vector<Json::Value> events;
         for (int i = 0; i < rows; ++i)
-            events.push_back(Event(i % 2 ? "up" : "down", 4, std::to_string(10 + i), 10));
+            events.push_back(MacroEvent(i % 2 ? "up" : "down", 4, std::to_string(10 + i), 10));
         ASSERT_NO_FATAL_FAILURE(WriteMacros({events}));
         page_->ChooseMacro(0);
         ASSERT_EQ(page_->RowCount(), rows);
     }
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
-        for (int i = 0; i < page_->RowCount(); ++i) rows.push_back(Compact(page_->RowEvent(i)));
+        for (int i = 0; i < page_->RowCount(); ++i) rows.push_back(CompactJson(page_->RowEvent(i)));
         return rows;
     }
     std::vector<std::string> Saved(int macro = 0) const {
         MacroStore store(Folder());
         std::vector<std::string> events;
         for (const Json::Value& event : store.LoadEvents(store.LoadList().at(size_t(macro)).guid))
-            events.push_back(Compact(event));
+            events.push_back(CompactJson(event));
         return events;
     }
     template <typename T>
@@ -199,7 +186,7 @@ TEST_F(MacroControlTest, RecordButtonsKeepTheirImageAttribute) {
 
 TEST_F(MacroControlTest, RowsTakeTheLayoutsStyles) {
     ASSERT_NO_FATAL_FAILURE(WriteMacros(
-        {{Event("down", 4, "7", 10), Event("up", 1, "8", 1), Event("down", 30, "9", 4)}}));
+        {{MacroEvent("down", 4, "7", 10), MacroEvent("up", 1, "8", 1), MacroEvent("down", 30, "9", 4)}}));
     page_->ChooseMacro(0);
     const auto labels = [&](int row) {
         auto* item = dynamic_cast<CContainerUI*>(Sub<CListUI>("macro_action_list")->GetItemAt(row));
@@ -227,7 +214,7 @@ TEST_F(MacroControlTest, RowsTakeTheLayoutsStyles) {
 
 TEST_F(MacroControlTest, ChoosingAMacroShowsItsEventsAndEnablesItsControls) {
     ASSERT_NO_FATAL_FAILURE(WriteMacros(
-        {{Event("down", 4, "5", 10)}, {Event("down", 1, 70000, 1), Event("up", 1, "3", 1)}}));
+        {{MacroEvent("down", 4, "5", 10)}, {MacroEvent("down", 1, 70000, 1), MacroEvent("up", 1, "3", 1)}}));
     EXPECT_EQ(page_->MacroNames(), (std::vector<std::string>{"macro_1", "macro_2"}));
     EXPECT_EQ(page_->SelectedMacro(), -1);
     EXPECT_EQ(Sub<CEditUI>("macro_edit_macroname")->GetText(), " ");
@@ -251,7 +238,7 @@ TEST_F(MacroControlTest, ChoosingAMacroShowsItsEventsAndEnablesItsControls) {
 }
 
 TEST_F(MacroControlTest, AnUnreadableMacroFileIsToldAndShowsNoEvents) {
-    ASSERT_NO_FATAL_FAILURE(WriteMacros({{Event("down", 4, "5", 10)}}));
+    ASSERT_NO_FATAL_FAILURE(WriteMacros({{MacroEvent("down", 4, "5", 10)}}));
     WriteText(Folder() + MacroStore(Folder()).LoadList()[0].guid + ".mac", "{ broken");
     page_->ChooseMacro(-1);
     Sub<CListUI>("macro_name_list")->SelectItem(0, false, false);
@@ -304,8 +291,8 @@ TEST_F(MacroControlTest, AddedAndImportedMacrosAreChosen) {
     EXPECT_TRUE(page_->ImportMacro(exported, MacroStore::kKeyboardMemory));
     EXPECT_EQ(page_->MacroNames(), (std::vector<std::string>{"macro_1", "Burst"}));
     EXPECT_EQ(page_->SelectedMacro(), 1);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{Compact(Event("down", 2, "50", 1)),
-                                                Compact(Event("up", 2, "50", 1))}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{CompactJson(MacroEvent("down", 2, "50", 1)),
+                                                CompactJson(MacroEvent("up", 2, "50", 1))}));
     EXPECT_EQ(page_->ImportMacro("", MacroStore::kKeyboardMemory).status, MacroStatus::kUnchanged);
     EXPECT_EQ(page_->ImportMacro(Path("missing.mac"), MacroStore::kKeyboardMemory).status,
               MacroStatus::kImportRefused);
@@ -361,8 +348,8 @@ TEST_F(MacroControlTest, AHeldKeyIsOnePressAndUnknownInputIsDropped) {
     // Each row takes the time to the next one as text: 0 without time.
     EXPECT_EQ(Rows(),
               (std::vector<std::string>{
-                  Compact(Event("down", 4, "0", 10)), Compact(Event("up", 4, "0", 10)),
-                  Compact(Event("down", 0x10, "0", 9)), Compact(Event("down", 8, "0", 1))}));
+                  CompactJson(MacroEvent("down", 4, "0", 10)), CompactJson(MacroEvent("up", 4, "0", 10)),
+                  CompactJson(MacroEvent("down", 0x10, "0", 9)), CompactJson(MacroEvent("down", 8, "0", 1))}));
 }
 
 TEST_F(MacroControlTest, TheClickOnTheStopButtonIsNotRecorded) {
@@ -376,12 +363,12 @@ TEST_F(MacroControlTest, TheClickOnTheStopButtonIsNotRecorded) {
     page_->OnHookMouse(kAppend, Mouse(input::kLeftButtonUp, x, y));
     page_->OnHookMouse(kAppend,
                        Mouse(input::kRightButtonDown, x, y));  // only the left button stops
-    EXPECT_EQ(Rows(), (std::vector<std::string>{Compact(Event("down", 2, 0, 1))}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{CompactJson(MacroEvent("down", 2, 0, 1))}));
     page_->OnHookMouse(kAppend, Mouse(input::kLeftButtonDown, stop.left - 1, y));
     page_->OnHookMouse(kAppend, Mouse(input::kLeftButtonUp, stop.right, y));
-    EXPECT_EQ(Rows(), (std::vector<std::string>{Compact(Event("down", 2, "0", 1)),
-                                                Compact(Event("down", 1, "0", 1)),
-                                                Compact(Event("up", 1, "0", 1))}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{CompactJson(MacroEvent("down", 2, "0", 1)),
+                                                CompactJson(MacroEvent("down", 1, "0", 1)),
+                                                CompactJson(MacroEvent("up", 1, "0", 1))}));
 }
 
 TEST_F(MacroControlTest, RecordingIntoAMacroWithRowsTimesTheFirstEventFromTheStart) {
@@ -406,8 +393,8 @@ TEST_F(MacroControlTest, AConstantDelayBelowTwoBecomesTwo) {
     EXPECT_EQ(edit->GetText(), "2");
     EXPECT_EQ(page_->FixedDelay(), 2);
     Press(kAppend, kA);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{Compact(Event("down", 4, "2", 10)),
-                                                Compact(Event("up", 4, 2, 10))}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{CompactJson(MacroEvent("down", 4, "2", 10)),
+                                                CompactJson(MacroEvent("up", 4, 2, 10))}));
     page_->StopRecording();
     edit->SetText("70000");
     EXPECT_FALSE(page_->StartRecording(kAppend, MacroDelayMode::kConstantTime));
@@ -429,7 +416,7 @@ TEST_F(MacroControlTest, TheCheckBoxChoosesTheStartButtonsMode) {
 TEST_F(MacroControlTest, EachKindPlacesItsEvents) {
     ASSERT_NO_FATAL_FAILURE(ChooseMacroWithRows(2));  // A down "10", A up "11"
     const auto keyRow = [](uint8_t usage, const char* action, Json::Value delay) {
-        return Compact(Event(action, usage, std::move(delay), 10));
+        return CompactJson(MacroEvent(action, usage, std::move(delay), 10));
     };
 
     // Before the first row: the new row waits 0 and no other delay changes.
@@ -455,7 +442,7 @@ TEST_F(MacroControlTest, EachKindPlacesItsEvents) {
     page_->ChooseRow(4);
     Record(kReplace, MacroDelayMode::kIgnoreTime);
     page_->OnHookMouse(kReplace, Mouse(input::kMiddleButtonDown, 0, 0));
-    EXPECT_EQ(page_->RowEvent(4), Event("up", 4, "11", 1));
+    EXPECT_EQ(page_->RowEvent(4), MacroEvent("up", 4, "11", 1));
     EXPECT_EQ(page_->RowCount(), 5);
 
     // Nothing chosen: the inserts and the replacement drop what they hear.
@@ -530,8 +517,8 @@ TEST_F(MacroControlTest, AClickFromTheMenuGoesAfterTheFirstRowWhenNoneIsChosen) 
     page_->ChooseRow(-1);
     ASSERT_TRUE(page_->InsertMenuButton("left_click"));
     EXPECT_EQ(Rows(), (std::vector<std::string>{
-                          Compact(Event("down", 4, "10", 10)), Compact(Event("down", 1, "50", 1)),
-                          Compact(Event("up", 1, "50", 1)), Compact(Event("up", 4, "11", 10))}));
+                          CompactJson(MacroEvent("down", 4, "10", 10)), CompactJson(MacroEvent("down", 1, "50", 1)),
+                          CompactJson(MacroEvent("up", 1, "50", 1)), CompactJson(MacroEvent("up", 4, "11", 10))}));
     EXPECT_EQ(page_->SelectedRow(), 2);
     EXPECT_FALSE(page_->InsertMenuButton("macro_action_edit"));
 }
@@ -543,8 +530,8 @@ TEST_F(MacroControlTest, InsertsIntoAnEmptyListChooseNothing) {
     EXPECT_EQ(page_->SelectedRow(), -1);
     Sub<CEditUI>("mouse_y_up_edit")->SetText("25");
     page_->InsertMovement(MacroMove::kUp);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{Compact(Event("down", 8, "50", 1)),
-                                                Compact(Event("down", 25, "50", 5))}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{CompactJson(MacroEvent("down", 8, "50", 1)),
+                                                CompactJson(MacroEvent("down", 25, "50", 5))}));
     EXPECT_EQ(page_->SelectedRow(), 1);
 }
 
@@ -599,9 +586,9 @@ TEST_F(MacroControlTest, SavingWritesTheDelaysTheEditsShow) {
     ASSERT_TRUE(page_->SaveMacro());
     EXPECT_EQ(edit(0)->GetText(), "0") << "an empty edit shows 0";
     EXPECT_EQ(page_->RowEvent(1)["Delay"], "42") << "the rows hold what was saved";
-    EXPECT_EQ(Saved(), (std::vector<std::string>{Compact(Event("down", 4, "0", 10)),
-                                                 Compact(Event("up", 4, "42", 10)),
-                                                 Compact(Event("down", 4, "65535", 10))}));
+    EXPECT_EQ(Saved(), (std::vector<std::string>{CompactJson(MacroEvent("down", 4, "0", 10)),
+                                                 CompactJson(MacroEvent("up", 4, "42", 10)),
+                                                 CompactJson(MacroEvent("down", 4, "65535", 10))}));
     page_->ChooseMacro(-1);
     EXPECT_EQ(page_->SaveMacro().status, MacroStatus::kUnchanged) << "no macro chosen";
 }
