@@ -63,9 +63,12 @@ void CHookBridge::OnHookOnOff(bool on) {
 void CHookBridge::StopMacroRecording() {
     CTelvorinFamilyDevice* device = m_environment.pages ? m_environment.pages->CurrentDevice() : nullptr;
     CMacroControlUI* page = device ? device->MacroPage() : nullptr;
-    if (!page || !page->IsRecording()) return;
-    page->StopRecording();
-    SetHook(kHookMacro, false);
+    if (page && page->IsRecording()) {
+        page->StopRecording();
+        SetHook(kHookMacro, false);
+    } else if (m_hook->Kind() == kHookSingleKey && m_hook->Capturing()) {
+        m_hook->Stop();  // the key edit's capture ends with its page
+    }
 }
 
 CTelvorinFamilyDevice* CHookBridge::Receiver() const {

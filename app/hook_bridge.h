@@ -45,8 +45,8 @@ public:
     /// The key edit took (`on`) or lost the focus: key capture starts or
     /// every capture ends. The selectors stay as they are.
     void OnHookOnOff(bool on);
-    /// Ends a recording of the selected device's macro page (its device
-    /// left): the page stops and saves, and the capture ends.
+    /// The selected device left: a recording of its macro page stops (the
+    /// page saves) and the capture ends; so does the key edit's capture.
     void StopMacroRecording();
 
     CDeviceHook& Hook() { return *m_hook; }

@@ -89,6 +89,24 @@ TEST_F(HookBridgeTest, RecordingLocksTheSelectorsAndMarksChangesPending) {
     EXPECT_FALSE(Enabled("key_butt_keysave"));
 }
 
+TEST_F(HookBridgeTest, WithADesktopWideHookTheMacroPageShowsNoHint) {
+    EXPECT_FALSE(Sub<CControlUI>("macro_capture_scope_text")->IsVisible());
+}
+
+class WindowOnlyHookTest : public HookBridgeTest {
+protected:
+    void SetUp() override {
+        hook_->desktopWide = false;
+        HookBridgeTest::SetUp();
+    }
+};
+
+TEST_F(WindowOnlyHookTest, TheMacroPageSaysItSeesOnlyThisWindow) {
+    CControlUI* hint = Sub<CControlUI>("macro_capture_scope_text");
+    EXPECT_TRUE(hint->IsVisible());
+    EXPECT_EQ(hint->GetText(), Text("macro_capture_window_only_text"));
+}
+
 /// The main window's timers as the game events use them.
 class TimerLog : public IProfileTimer {
 public:
