@@ -1,6 +1,8 @@
 #include "app/hook_bridge.h"
 
 #include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
 
 #include <cstdlib>
 #include <string>
@@ -19,9 +21,28 @@ namespace tirk {
 namespace {
 
 constexpr char kProfileSelector[] = "device_profile_combo";
+/// The tiles and the buttons that step through them.
+constexpr const char* kDeviceSelectors[] = {kTileContainer, "device_select_prev",
+                                            "device_select_next"};
 
 void SetEnabled(CControlUI* control, bool enabled) {
     if (control) control->SetEnabled(enabled);
+}
+
+/// The desktop reports the pointer in the screen's own pixels; the pages
+/// measure in Qt's scaled ones (a scaled desktop, QT_SCALE_FACTOR). Each
+/// screen keeps its origin and scales from there.
+void ToLogicalScreen(int32_t& x, int32_t& y) {
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const qreal ratio = screen->devicePixelRatio();
+        const QPoint origin = screen->geometry().topLeft();
+        const QSize native = screen->geometry().size() * ratio;
+        const QRect area(origin, native);
+        if (ratio <= 0 || !area.contains(x, y)) continue;
+        x = origin.x() + int32_t((x - origin.x()) / ratio);
+        y = origin.y() + int32_t((y - origin.y()) / ratio);
+        return;
+    }
 }
 
 }  // namespace
@@ -49,6 +70,7 @@ CHookBridge::CHookBridge(Environment environment, const CDeviceHook::BackendFact
 
 bool CHookBridge::SetHook(uint32_t kind, bool enable) {
     const bool started = enable ? m_hook->Start(kind, true, true) == 1 : (m_hook->Stop(), true);
+    m_recordingDevice = enable && IsMacroKind(kind) ? CurrentDevice() : nullptr;
     LockSelectors(enable);
     return started;
 }
@@ -61,19 +83,22 @@ void CHookBridge::OnHookOnOff(bool on) {
 }
 
 void CHookBridge::StopMacroRecording() {
-    CTelvorinFamilyDevice* device = m_environment.pages ? m_environment.pages->CurrentDevice() : nullptr;
+    CTelvorinFamilyDevice* device = m_recordingDevice ? m_recordingDevice : CurrentDevice();
     CMacroControlUI* page = device ? device->MacroPage() : nullptr;
-    if (page && page->IsRecording()) {
-        page->StopRecording();
-        SetHook(kHookMacro, false);
+    if (page && page->IsRecording() && m_environment.pages) {
+        EndMacroRecording(*device, *m_environment.pages);
     } else if (m_hook->Kind() == kHookSingleKey && m_hook->Capturing()) {
         m_hook->Stop();  // the key edit's capture ends with its page
     }
 }
 
+CTelvorinFamilyDevice* CHookBridge::CurrentDevice() const {
+    return m_environment.pages ? m_environment.pages->CurrentDevice() : nullptr;
+}
+
 CTelvorinFamilyDevice* CHookBridge::Receiver() const {
     if (m_environment.awake && !m_environment.awake()) return nullptr;
-    return m_environment.pages ? m_environment.pages->CurrentDevice() : nullptr;
+    return CurrentDevice();
 }
 
 void CHookBridge::OnKey(const HookKeyDelivery& delivery) {
@@ -92,12 +117,17 @@ void CHookBridge::OnKey(const HookKeyDelivery& delivery) {
 void CHookBridge::OnMouse(const HookMouseDelivery& delivery) {
     CTelvorinFamilyDevice* device = Receiver();
     if (!device || !IsMacroKind(delivery.kind)) return;
-    if (CMacroControlUI* page = device->MacroPage()) page->OnHookMouse(int(delivery.kind), delivery.event);
+    input::MouseHookEvent event = delivery.event;
+    if (m_hook->DesktopWide()) ToLogicalScreen(event.record.x, event.record.y);
+    if (CMacroControlUI* page = device->MacroPage()) page->OnHookMouse(int(delivery.kind), event);
 }
 
 void CHookBridge::LockSelectors(bool locked) {
-    if (m_environment.findControl) SetEnabled(m_environment.findControl(kTileContainer), !locked);
-    CTelvorinFamilyDevice* device = m_environment.pages ? m_environment.pages->CurrentDevice() : nullptr;
+    if (m_environment.findControl) {
+        for (const char* selector : kDeviceSelectors)
+            SetEnabled(m_environment.findControl(selector), !locked);
+    }
+    CTelvorinFamilyDevice* device = CurrentDevice();
     if (!device) return;
     SetEnabled(device->FindSubControl(kProfileSelector), !locked);
     if (CKeySetControlUI* panel = device->KeySetPanel()) panel->SetEditingEnabled(locked);

@@ -39,8 +39,9 @@ public:
     /// Starts capture of `kind` for the macro page (`enable`) or ends every
     /// capture; the device selector and the selected device's profile
     /// selector are locked while capturing, and the key-binding buttons show
-    /// changes pending. Starting returns false when the keyboard could not
-    /// be taken.
+    /// changes pending (the tiles and the buttons that step through them are
+    /// locked, so the recording device stays the selected one). Starting
+    /// returns false when the keyboard could not be taken.
     bool SetHook(uint32_t kind, bool enable);
     /// The key edit took (`on`) or lost the focus: key capture starts or
     /// every capture ends. The selectors stay as they are.
@@ -57,10 +58,14 @@ private:
     void OnMouse(const HookMouseDelivery& delivery);
     /// The device the events go to; nullptr while asleep or with none selected.
     CTelvorinFamilyDevice* Receiver() const;
+    CTelvorinFamilyDevice* CurrentDevice() const;
     void LockSelectors(bool locked);
 
     Environment m_environment;
     std::unique_ptr<CDeviceHook> m_hook;
+    /// The device whose macro page records; nullptr when none does. Device
+    /// objects live as long as the window.
+    CTelvorinFamilyDevice* m_recordingDevice = nullptr;
 };
 
 }  // namespace tirk

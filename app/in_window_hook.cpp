@@ -58,6 +58,7 @@ protected:
             case QEvent::ShortcutOverride:
                 return m_keys && TakeKey(static_cast<QKeyEvent&>(*event));
             case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:  // the second press of a double click
             case QEvent::MouseButtonRelease:
                 if (m_mouse) ObserveButton(static_cast<QMouseEvent&>(*event));
                 return false;
@@ -69,6 +70,8 @@ protected:
 private:
     bool TakeKey(QKeyEvent& key) {
         if (key.type() == QEvent::ShortcutOverride) return true;  // no shortcut fires
+        // A held key repeats as release-press pairs; a keyboard sends one press.
+        if (key.isAutoRepeat()) return true;
         const bool press = key.type() == QEvent::KeyPress;
         const int keycode = int(key.nativeScanCode());
         const bool alt = key.modifiers() & Qt::AltModifier;
@@ -80,7 +83,7 @@ private:
     }
     void ObserveButton(QMouseEvent& mouse) {
         const auto message = input::ButtonMessageOfXButton(
-            XButtonOf(mouse.button()), mouse.type() == QEvent::MouseButtonPress);
+            XButtonOf(mouse.button()), mouse.type() != QEvent::MouseButtonRelease);
         if (!message || !m_sink.onMouse) return;
         input::MouseHookEvent hooked;
         hooked.message = message->message;

@@ -112,6 +112,10 @@ std::span<const PageRoute> DeviceRoutes();
 std::span<const PageRoute> KeyboardRoutes();
 std::span<const PageRoute> SyncLightingRoutes();
 std::span<const PageRoute> MacroRoutes();
+/// Ends the recording of `device`'s macro page: the page is unlocked and
+/// saves its rows (a failure is told), the capture ends and the key
+/// bindings show changes to send.
+void EndMacroRecording(CTelvorinFamilyDevice& device, IPageServices& services);
 /// A pop-up menu item of the macro page (recording before or after a row,
 /// replacing a key, inserting a mouse button); false when `item` is none of
 /// them.

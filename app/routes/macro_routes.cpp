@@ -168,12 +168,7 @@ void OnStartRecording(RouteCall& call) {
 }
 
 void OnStopRecording(RouteCall& call) {
-    OnPage(call, [&](CMacroControlUI& page) {
-        const MacroResult saved = page.StopRecording();
-        call.services.SetHook(macro_kind::kAppend, false);
-        Tell(call.services, saved);
-        MarkBindingsPending(call.device);
-    });
+    EndMacroRecording(call.device, call.services);
 }
 
 // ---- the rows -----------------------------------------------------------------------------
@@ -269,6 +264,15 @@ constexpr PageRoute kRoutes[] = {
 
 std::span<const PageRoute> MacroRoutes() {
     return kRoutes;
+}
+
+void EndMacroRecording(CTelvorinFamilyDevice& device, IPageServices& services) {
+    CMacroControlUI* page = device.MacroPage();
+    if (!page) return;
+    const MacroResult saved = page->StopRecording();
+    services.SetHook(macro_kind::kAppend, false);
+    Tell(services, saved);
+    MarkBindingsPending(device);
 }
 
 bool RouteMacroMenuItem(const std::string& item, IPageServices& services) {

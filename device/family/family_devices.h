@@ -90,8 +90,8 @@ public:
     /// The recoil editor (mice), nullptr when the layout has none.
     CShootControlUI* ShootPage() const;
     /// Sends the recoil tables' download block to the device. Only mice
-    /// carry recoil tables; the other families ignore it.
-    virtual void SendRecoilTables(std::vector<uint8_t> /*block*/) {}
+    /// carry recoil tables; the others log that nothing was sent.
+    virtual void SendRecoilTables(std::vector<uint8_t> block);
     const tirk::LightingNameLists& LightingNames() const { return m_lightingNames; }
     const std::vector<std::string>& MacroNames() const { return m_macroNames; }
 

@@ -3,6 +3,7 @@
 // profile; what the user changes is stored in the profile document (the page
 // command routes save it and send it to the device).
 #include "device/family/family_devices.h"
+#include "core/log.h"
 #include "profile/audio_light.h"
 #include "profile/json_access.h"
 #include "profile/key_assignment.h"
@@ -105,6 +106,11 @@ void CTelvorinFamilyDevice::AttachToPage() {
         macros->LoadMacroList();
     }
     if (CShootControlUI* recoil = ShootPage()) recoil->InitShootPage(UserFolder(), DefaultDataFolder());
+}
+
+void CTelvorinFamilyDevice::SendRecoilTables(std::vector<uint8_t> block) {
+    tirk::log::Printf("recoil tables (%zu bytes) not sent: %s carries none", block.size(),
+                      DeviceFolderName().c_str());
 }
 
 CMacroControlUI* CTelvorinFamilyDevice::MacroPage() const {

@@ -12,7 +12,9 @@
 #include "app/profile_commands.h"
 #include "fake_input_hook.h"
 #include "keyboard_fixture.h"
+#include "profile/macro_store.h"
 #include "profile/panel/light_control.h"
+#include "profile/panel/macro_control.h"
 
 namespace tirk {
 namespace page_test {
@@ -78,6 +80,8 @@ TEST_F(HookBridgeTest, RecordingLocksTheSelectorsAndMarksChangesPending) {
     window_->SetHook(kHookMacro, true);
     EXPECT_TRUE(hook_->keys && hook_->mouse);
     EXPECT_FALSE(Enabled("device_select_layout"));
+    EXPECT_FALSE(Enabled("device_select_prev"));
+    EXPECT_FALSE(Enabled("device_select_next"));
     EXPECT_FALSE(Enabled("device_profile_combo"));
     EXPECT_TRUE(Enabled("key_butt_keysave"));
     EXPECT_TRUE(Enabled("key_butt_prosave"));
@@ -87,6 +91,28 @@ TEST_F(HookBridgeTest, RecordingLocksTheSelectorsAndMarksChangesPending) {
     EXPECT_TRUE(Enabled("device_select_layout"));
     EXPECT_TRUE(Enabled("device_profile_combo"));
     EXPECT_FALSE(Enabled("key_butt_keysave"));
+}
+
+// The recording device leaves: its page stops and keeps what was recorded,
+// and the keyboard is the desktop's again.
+TEST_F(HookBridgeTest, UnpluggingTheRecordingDeviceEndsTheRecordingAndKeepsIt) {
+    ASSERT_TRUE(Press("macro_Op_tab"));
+    ASSERT_TRUE(Press("macro_btn_name_add"));
+    EXPECT_EQ(messages_->WaitAndTake().size(), 1u) << "the question";
+    ASSERT_TRUE(Press("macro_btn_starredio"));
+    CMacroControlUI& page = *Device().MacroPage();
+    ASSERT_TRUE(page.IsRecording());
+    hook_->Key(input::kKeyDown, kScanA);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.RowCount() == 1; }, kWaitMs));
+
+    std::string error;
+    ASSERT_TRUE(bus_->Unplug("keyboard", &error)) << error;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.IsRecording(); }, kWaitMs));
+    EXPECT_FALSE(hook_->keys || hook_->mouse);
+    EXPECT_TRUE(Enabled("device_select_layout"));
+    const MacroStore store(DataFolder("keyboard"));
+    ASSERT_EQ(store.LoadList().size(), 1u);
+    EXPECT_EQ(store.LoadEvents(store.LoadList()[0].guid).size(), 1u);
 }
 
 TEST_F(HookBridgeTest, WithADesktopWideHookTheMacroPageShowsNoHint) {
