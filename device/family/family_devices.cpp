@@ -85,7 +85,10 @@ void CTelvorinFamilyDevice::SetUpProfilePanel() {
     panel->SetDeviceTypeCode(TypeCode());
     panel->SetProfileFolders(UserFolder(), DefaultProfilePath());
     const tirk::ProfileResult result = panel->InitProfiles();
-    panel->SelectFeatureTab(1);
+    // The page starts on the lighting (function-switch type 1), so its tab
+    // is the one marked; marking the pointer tab instead showed one page
+    // under another's tab, and a click on that tab then did nothing.
+    panel->SelectFeatureTab(kLightingTabNumber);
     SetProfileBaseName(panel->GetActiveProfileId());
     LoadActiveProfile();
     if (!result.Ok() && !result.textKey.empty()) TellUser(result.textKey, result.detail);

@@ -28,6 +28,8 @@ public:
     static constexpr char kClassName[] = "TelvorinUSBDevice";
     /// The profile bar every page includes.
     static constexpr char kProfilePanelName[] = "device_profile";
+    /// The lighting tab's number on the profile bar ("deng_Op_tab").
+    static constexpr int kLightingTabNumber = 5;
 
     /// 13: the first synchronisation: the profile panel and the active
     /// profile, then a status poll.

@@ -11,6 +11,18 @@ namespace {
 
 using namespace page_test;
 
+// At start the page shows the lighting under the lighting tab, so a click on
+// any other tab (the mouse's pointer tab too) shows that tab's page.
+TEST_F(PageRoutesTest, AtStartTheMarkedTabIsTheLightingPageShown) {
+    Start({"mouse"}, "mouse");
+    EXPECT_TRUE(IsSelected("deng_Op_tab"));
+    EXPECT_FALSE(IsSelected("cursor_Op_tab"));
+    EXPECT_EQ(TabPage("device_function_switch"), 0);
+    EXPECT_EQ(TabPage("device_key_function_switch"), 0);
+    ASSERT_TRUE(Press("cursor_Op_tab"));
+    EXPECT_EQ(TabPage("device_function_switch"), 2);
+}
+
 TEST_F(PageRoutesTest, AFeatureTabShowsItsPageSelectsItselfOnTheBarAndFoldsTheMenu) {
     Start({"keyboard"}, "keyboard");
     auto* bar = Sub<CDeviceProfileUI>(CTelvorinFamilyDevice::kProfilePanelName);

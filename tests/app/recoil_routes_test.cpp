@@ -49,7 +49,6 @@ protected:
     void SetUp() override {
         PageRoutesTest::SetUp();
         ASSERT_NO_FATAL_FAILURE(Start({"mouse"}, "mouse"));
-        ASSERT_TRUE(Press("key_Op_tab"));
         ASSERT_TRUE(Press("cursor_Op_tab"));  // the pointer tab shows the recoil page
         ASSERT_NE(Device().ShootPage(), nullptr);
     }
