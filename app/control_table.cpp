@@ -6,6 +6,7 @@
 #include "ui/combo_edit_element.h"
 #include "ui/control_factory.h"
 #include "device/family/keyboard_device.h"
+#include "device/family/mouse_device.h"
 #include "profile/panel/device_profile.h"
 #include "profile/panel/key_set_control.h"
 #include "profile/panel/light_control.h"

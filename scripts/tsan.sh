@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-tsan
-targets="tirk_link_tests tirk_device_worker_tests tirk_vbus_tests tirk_vbus_hid_tests tirk_hid_interface_test tirk_shell_tests tirk_keyboard_protocol_tests tirk_lighting_engine_tests"
+targets="tirk_link_tests tirk_device_worker_tests tirk_vbus_tests tirk_vbus_hid_tests tirk_hid_interface_test tirk_shell_tests tirk_keyboard_protocol_tests tirk_mouse_protocol_tests tirk_lighting_engine_tests"
 flock /tmp/tirk-build.lock sh -c "
   [ -f $dir/build.ninja ] || cmake -S . -B $dir -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DTIRK_WITH_QT=OFF -DTIRK_BENCH=OFF -DCMAKE_CXX_FLAGS=-fsanitize=thread

@@ -11,14 +11,20 @@
 #include "profile/panel/light_control.h"
 #include "ui/msg_wnd.h"
 #include "ui/mp_device_power.h"
+#include "ui/resource_manager.h"
+
+namespace {
+
+/// "The device did not take %s …": told once until a send succeeds again.
+constexpr char kSendFailedText[] = "device_send_failed_text";
+
+}  // namespace
 
 CTelvorinFamilyDevice::CTelvorinFamilyDevice(int32_t familyCode,
                                              std::unique_ptr<tirk::CBasicProfiledata> profile)
     : CTelvorinUSBDevice(familyCode, tirk::hid::CreateDefaultHidBackend(), {}),
       m_profile(std::move(profile)) {}
 
-CTelvorinMouseDevice::CTelvorinMouseDevice()
-    : CTelvorinFamilyDevice(kFamilyMouse, std::make_unique<tirk::CMouseProfiledata>()) {}
 
 CTelvorinMousePadDevice::CTelvorinMousePadDevice()
     : CTelvorinFamilyDevice(kFamilyMousePad, std::make_unique<tirk::CBasicProfiledata>()) {}
@@ -92,6 +98,19 @@ void CTelvorinFamilyDevice::SetUpProfilePanel() {
     SetProfileBaseName(panel->GetActiveProfileId());
     LoadActiveProfile();
     if (!result.Ok() && !result.textKey.empty()) TellUser(result.textKey, result.detail);
+}
+
+// A device that stopped answering fails every send; the user hears of it
+// once, and again only after it took something in between.
+void CTelvorinFamilyDevice::OnSendResult(const char* what, int result) {
+    if (result == tirk::link::kSuccess) {
+        m_sendFailureTold = false;
+        return;
+    }
+    tirk::log::Printf("%s: %s not sent (%d)", DeviceFolderName().c_str(), what, result);
+    if (m_sendFailureTold) return;
+    m_sendFailureTold = true;
+    TellUser(kSendFailedText, CResourceManager::GetInstance()->GetText(what));
 }
 
 void CTelvorinFamilyDevice::TellUser(const std::string& textKey, const std::string& detail) {

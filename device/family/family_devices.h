@@ -8,12 +8,15 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "device/page/usb_device.h"
 #include "profile/basic_profiledata.h"
 #include "profile/lighting_files.h"
+#include "profile/macro_store.h"
 
 class CKeySetControlUI;
 class CLightControlUI;
@@ -126,6 +129,75 @@ public:
 
 protected:
     CTelvorinFamilyDevice(int32_t familyCode, std::unique_ptr<tirk::CBasicProfiledata> profile);
+
+    // ---- sends of the families with a protocol object ----
+    /// Queues `send` on the worker with the family's protocol object; its
+    /// result comes back to OnSendResult. The values a send carries travel
+    /// with the job, so a reading queued before it cannot undo it.
+    template <typename Protocol>
+    void QueueSend(std::shared_ptr<Protocol> protocol, const char* what,
+                   std::function<int(Protocol&)> send) {
+        QueueExchange<int>(
+            kExchangeAlways,
+            [protocol = std::move(protocol), send = std::move(send)](CCommandChannel& channel) {
+                return channel.CanSend() ? send(*protocol) : tirk::link::kNoAnswer;
+            },
+            [this, what](int result) { OnSendResult(what, result); });
+    }
+    /// Queues the download of the macros `macros` (list indices, device
+    /// order) with the protocol's DownloadMacros; the size is judged here
+    /// against `limit` bytes first, so the page can say at once that they do
+    /// not fit. Returns the overflow (> 0: nothing queued) or 0.
+    template <typename Protocol>
+    int QueueMacroDownload(std::shared_ptr<Protocol> protocol, const std::vector<int>& macros,
+                           std::size_t limit) {
+        if (macros.empty()) return 0;
+        tirk::MacroStore store(UserFolder());
+        const tirk::MacroDownload plan = store.PlanDownload(macros, limit);
+        if (plan.overflow > 0) return plan.overflow;
+        QueueSend<Protocol>(std::move(protocol), kMacrosPart,
+                            [store, macros, state = m_macroState](Protocol& device) {
+                                const int result = device.DownloadMacros(store, macros).result;
+                                state->missing = result != tirk::link::kSuccess;
+                                return result;
+                            });
+        return 0;
+    }
+    /// Queues the key table of the profile's key list: `write(protocol,
+    /// list, macroCount)`. A table that uses macros is held back (result
+    /// kMacrosNotOnDevice) while their last download failed, so the device
+    /// never holds bindings to macros it lacks.
+    template <typename Protocol>
+    int QueueKeyTableWrite(
+        std::shared_ptr<Protocol> protocol,
+        std::function<int(Protocol&, const std::vector<tirk::KeyListEntry>&, int)> write) {
+        if (!Channel().IsOpen()) return 0;
+        const tirk::MacroStore macros(UserFolder());
+        const int macroCount = static_cast<int>(macros.ListNames().size());
+        const bool usesMacros = !CollectUsedMacros().empty();
+        QueueSend<Protocol>(std::move(protocol), kKeysPart,
+                            [list = Profile().KeyList(), macroCount, usesMacros,
+                             state = m_macroState, write = std::move(write)](Protocol& device) {
+                                if (usesMacros && state->missing) return kMacrosNotOnDevice;
+                                return write(device, list, macroCount);
+                            });
+        return 1;
+    }
+    /// A key table that uses macros whose last download failed is not sent.
+    static constexpr int kMacrosNotOnDevice = -304;
+
+    /// A failed send is told to the user once ("device_send_failed_text" with
+    /// the language text of `what`), and again only after a send succeeded.
+    void OnSendResult(const char* what, int result);
+    /// A change made on this side (a send queued, a profile loaded): a
+    /// reading queued before it is stale.
+    void CountChange() { ++m_changeCount; }
+    unsigned ChangeCount() const { return m_changeCount; }
+
+    /// Language keys of what a failed send did not deliver.
+    static constexpr char kSettingsPart[] = "device_part_settings";
+    static constexpr char kKeysPart[] = "device_part_keys";
+    static constexpr char kMacrosPart[] = "device_part_macros";
     /// 18 asks the receiver (QueryOnline); 1 without an exchange on the cable.
     LinkCheck LinkCheckExchange() const override;
     /// Sets up the page's profile panel for the device type and takes its
@@ -158,14 +230,17 @@ private:
     tirk::FileResult m_lastSave;
     bool m_syncOffered = false;
     std::atomic<bool> m_syncOn{false};
+    bool m_sendFailureTold = false;
+    /// Set on the worker when a macro download failed, cleared when one
+    /// succeeds; a key table that uses macros waits for a good download.
+    struct MacroState {
+        std::atomic<bool> missing{false};
+    };
+    std::shared_ptr<MacroState> m_macroState = std::make_shared<MacroState>();
+    /// Counts the changes made on this side; see CountChange.
+    unsigned m_changeCount = 0;
 };
 
-class CTelvorinMouseDevice : public CTelvorinFamilyDevice {
-public:
-    CTelvorinMouseDevice();
-    std::string GetClass() const override { return "TelvorinMouseDevice"; }
-    std::string ListenerExitText() const override { return "MS 设备同步线程设定退出"; }
-};
 
 class CTelvorinMousePadDevice : public CTelvorinFamilyDevice {
 public:

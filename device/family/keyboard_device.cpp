@@ -15,8 +15,6 @@ namespace kb = tirk::keyboard;
 
 namespace {
 
-/// "The keyboard did not take %s …": told once until a send succeeds again.
-constexpr char kSendFailedText[] = "device_send_failed_text";
 /// The keyboard's request to read its settings again waits this long, so a
 /// burst of reports gives one read.
 constexpr int kResyncDelayMs = 50;
@@ -46,7 +44,7 @@ void CTelvorinKeyboardDevice::AttachToPage() {
 // ---- first contact and resynchronisation ----------------------------------------
 
 int CTelvorinKeyboardDevice::LoadActiveProfile() {
-    ++m_changeCount;
+    CountChange();
     const int loaded = CTelvorinFamilyDevice::LoadActiveProfile();
     ApplyProfileToState();
     return loaded;
@@ -64,7 +62,7 @@ void CTelvorinKeyboardDevice::QueueDeviceRead(bool tables) {
     auto protocol = m_protocol;
     QueueExchange<DeviceReading>(
         kExchangeAlways,
-        [protocol, tables, count = m_changeCount](CCommandChannel&) {
+        [protocol, tables, count = ChangeCount()](CCommandChannel&) {
             DeviceReading reading = ReadDevice(*protocol, tables);
             reading.changeCount = count;
             return reading;
@@ -110,7 +108,7 @@ void CTelvorinKeyboardDevice::TakeDeviceReading(const DeviceReading& reading) {
     }
     // A change made here after the read was queued is newer than what the
     // keyboard said; it is already on its way to the keyboard.
-    if (reading.changeCount != m_changeCount) return;
+    if (reading.changeCount != ChangeCount()) return;
     tirk::CKeyboardProfiledata& profile = KeyboardProfile();
     profile.SetLightInfo(reading.state.light);
     profile.GetLightInfo();
@@ -134,32 +132,13 @@ void CTelvorinKeyboardDevice::RefreshPage() {
 
 void CTelvorinKeyboardDevice::QueueSend(const char* what,
                                         std::function<int(kb::KeyboardProtocol&)> send) {
-    auto protocol = m_protocol;
-    QueueExchange<int>(
-        kExchangeAlways,
-        [protocol, send = std::move(send)](CCommandChannel& channel) {
-            return channel.CanSend() ? send(*protocol) : tirk::link::kNoAnswer;
-        },
-        [this, what](int result) { OnSendResult(what, result); });
-}
-
-// A keyboard that stopped answering fails every send; the user hears of it
-// once, and again only after it took something in between.
-void CTelvorinKeyboardDevice::OnSendResult(const char* what, int result) {
-    if (result == tirk::link::kSuccess) {
-        m_sendFailureTold = false;
-        return;
-    }
-    tirk::log::Printf("%s: %s not sent (%d)", DeviceFolderName().c_str(), what, result);
-    if (m_sendFailureTold) return;
-    m_sendFailureTold = true;
-    TellUser(kSendFailedText, CResourceManager::GetInstance()->GetText(what));
+    CTelvorinFamilyDevice::QueueSend(m_protocol, what, std::move(send));
 }
 
 // The values travel with the job: a read that runs before it on the worker
 // replaces the protocol's values with the keyboard's older ones.
 int CTelvorinKeyboardDevice::WriteDeviceSettings(int slot, int active, int, int, int) {
-    ++m_changeCount;
+    CountChange();
     const tirk::LightInfoRecord light = Profile().GetLightInfo();
     const kb::SystemSettings system = SystemSettings();
     QueueSend(kSettingsPart, [slot, active, light, system](kb::KeyboardProtocol& protocol) {
@@ -178,34 +157,16 @@ std::vector<int> CTelvorinKeyboardDevice::CollectUsedMacros() {
                                          static_cast<int>(macros.ListNames().size()));
 }
 
-// The size is known from the files before anything is sent, so the page can
-// say at once that the macros do not fit; the files are read again on the
-// worker for the block.
 int CTelvorinKeyboardDevice::DownloadMacros(const std::vector<int>& macros) {
-    if (macros.empty()) return 0;
-    tirk::MacroStore store(UserFolder());
-    const tirk::MacroDownload plan = store.PlanDownload(macros, kb::kMacroMemory);
-    if (plan.overflow > 0) return plan.overflow;
-    QueueSend(kMacrosPart,
-              [store, macros, state = m_macroState](kb::KeyboardProtocol& protocol) {
-                  const int result = protocol.DownloadMacros(store, macros).result;
-                  state->missing = result != tirk::link::kSuccess;
-                  return result;
-              });
-    return 0;
+    return QueueMacroDownload(m_protocol, macros, kb::kMacroMemory);
 }
 
 int CTelvorinKeyboardDevice::WriteCurrentKeyAssignments(int bank) {
-    if (!Channel().IsOpen()) return 0;
-    const tirk::MacroStore macros(UserFolder());
-    const int macroCount = static_cast<int>(macros.ListNames().size());
-    const bool usesMacros = !CollectUsedMacros().empty();
-    QueueSend(kKeysPart, [list = Profile().KeyList(), macroCount, bank, usesMacros,
-                          state = m_macroState](kb::KeyboardProtocol& protocol) {
-        if (usesMacros && state->missing) return kb::kMacrosNotOnKeyboard;
-        return protocol.WriteKeyAssignments(list, macroCount, bank);
-    });
-    return 1;
+    return QueueKeyTableWrite<kb::KeyboardProtocol>(
+        m_protocol, [bank](kb::KeyboardProtocol& protocol,
+                           const std::vector<tirk::KeyListEntry>& list, int macroCount) {
+            return protocol.WriteKeyAssignments(list, macroCount, bank);
+        });
 }
 
 // ---- the keyboard's reports ------------------------------------------------------

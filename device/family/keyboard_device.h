@@ -106,10 +106,7 @@ protected:
     void OnDriveFlagsChanged() override;
 
 private:
-    /// Language keys of what a failed send did not deliver.
-    static constexpr char kSettingsPart[] = "device_part_settings";
-    static constexpr char kKeysPart[] = "device_part_keys";
-    static constexpr char kMacrosPart[] = "device_part_macros";
+    /// Language key of the colour sets, when a send of them failed.
     static constexpr char kColoursPart[] = "device_part_colours";
 
     tirk::CKeyboardProfiledata& KeyboardProfile();
@@ -126,10 +123,8 @@ private:
     void QueueDeviceRead(bool tables);
     static DeviceReading ReadDevice(tirk::keyboard::KeyboardProtocol& protocol, bool tables);
     void TakeDeviceReading(const DeviceReading& reading);
-    /// Queues `send` on the worker; a failure is told to the user once until
-    /// a send succeeds again.
+    /// Queues `send` with the keyboard's protocol (QueueSend of the family).
     void QueueSend(const char* what, std::function<int(tirk::keyboard::KeyboardProtocol&)> send);
-    void OnSendResult(const char* what, int result);
     /// The custom colour set chosen on the lighting page; −1 when none.
     int ChosenCustomGroup() const;
     /// The engine's custom colours become colour set `group` of the profile,
@@ -140,24 +135,12 @@ private:
     void ReadCustomColoursFromDevice();
     void UpdateDriveState();
 
-    /// Set on the worker when a macro download failed, cleared when one
-    /// succeeds; a key table that uses macros waits for a good download.
-    struct MacroState {
-        std::atomic<bool> missing{false};
-    };
-
     std::shared_ptr<tirk::keyboard::KeyboardProtocol> m_protocol;
-    std::shared_ptr<MacroState> m_macroState = std::make_shared<MacroState>();
     tirk::lighting::LightingRunner m_lighting;
     tirk::keyboard::LiveFrameStreamer m_streamer;
     /// The custom map (mode 20) of the current colour set, by position.
     std::vector<tirk::CustomLightColor> m_customColours;
     bool m_profileResyncAsked = false;
-    bool m_sendFailureTold = false;
     /// Set by StartDevice: a resynchronisation before it has no profile yet.
     bool m_started = false;
-    /// Counts the changes made on this side (settings sent, profile loaded,
-    /// colours stored); a reading queued before one of them is stale and
-    /// must not overwrite it.
-    unsigned m_changeCount = 0;
 };

@@ -140,7 +140,7 @@ void CTelvorinKeyboardDevice::FillCustomColours(bool bright) {
 }
 
 void CTelvorinKeyboardDevice::StoreCustomColours(int group) {
-    ++m_changeCount;
+    CountChange();
     KeyboardProfile().SetCustomLightColors(group, m_customColours);
     SaveProfile();
     if (Profile().GetLightInfo().selectItem != kb::kCustomMode) return;
@@ -159,9 +159,9 @@ void CTelvorinKeyboardDevice::ReadCustomColoursFromDevice() {
             const int result = protocol->ReadCustomColours(group, colours);
             return std::make_pair(result, std::move(colours));
         },
-        [this, group, count = m_changeCount](
+        [this, group, count = ChangeCount()](
             const std::pair<int, std::vector<tirk::CustomLightColor>>& read) {
-            if (read.first != tirk::link::kSuccess || count != m_changeCount) return;
+            if (read.first != tirk::link::kSuccess || count != ChangeCount()) return;
             KeyboardProfile().SetCustomLightColors(group, read.second);
             SaveProfile();
             m_customColours = CustomColoursOfGroup(group);

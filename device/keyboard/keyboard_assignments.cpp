@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "profile/key_assignment.h"
+#include "device/protocol/macro_download.h"
 
 namespace tirk::keyboard {
 namespace {
@@ -29,14 +29,8 @@ KeyTablePlan PlanKeyTable(const KeyTables& tables, std::span<const KeyListEntry>
     for (size_t p = 0; p < positions; ++p) {
         uint8_t key = tables.maps.key[p];
         if (key == kNoKey || (key + 1) * kKeyCodeSize > factory) continue;
-        AssignmentCode code = list[p].current.code;
-        if (IsMacroKind(code.kind)) {
-            auto slot = std::find(plan.usedMacros.begin(), plan.usedMacros.end(), int(code.p1));
-            if (code.p1 < macroCount && slot != plan.usedMacros.end())
-                code.p1 = static_cast<uint8_t>(slot - plan.usedMacros.begin());
-            else
-                code = list[p].defaultHalf.code;
-        }
+        const AssignmentCode code =
+            protocol::DeviceAssignmentCode(list[p], plan.usedMacros, macroCount);
         uint8_t* at = &plan.table[key * kKeyCodeSize];
         at[0] = code.kind;
         at[1] = code.p1;

@@ -1,21 +1,12 @@
 #include "device/keyboard/keyboard_protocol.h"
 
-#include "core/log.h"
 #include "device/link/command_frame.h"
+#include "device/protocol/device_session.h"
 
 namespace tirk::keyboard {
 
 using link::kSuccess;
-
-template <typename Writes>
-int KeyboardProtocol::InWriteSession(Writes&& writes) {
-    // A BeginWrite whose answer was lost or spoiled may still have opened the
-    // session on the keyboard, so EndWrite goes out whatever happened.
-    int result = m_channel.BeginWrite();
-    if (result == kSuccess) result = writes();
-    int ended = m_channel.EndWrite();
-    return result != kSuccess ? result : ended;
-}
+using protocol::InWriteSession;
 
 void KeyboardProtocol::SetModeCodes(std::vector<uint8_t> codes) {
     std::lock_guard lock(m_stateLock);
@@ -48,25 +39,19 @@ int KeyboardProtocol::PositionOfKey(int keyIndex) const {
 }
 
 int KeyboardProtocol::ReadKeyTables() {
-    KeyTables read;
-    int result = InWriteSession([&] {
-        int r = m_channel.ReadDeviceInfo(read.deviceInfo);
-        if (r != kSuccess) return r;
-        read.keyCount = read.deviceInfo[kInfoKeyCount];
-        if (read.TableBytes() > kMaxKeyTableBytes) {
-            log::DeviceFault("keyboard", "reports " + std::to_string(read.keyCount) +
-                                             " keys: more than a 512-byte key table holds");
-            return kKeyTableTooLarge;
-        }
-        m_channel.SetTableSize(static_cast<int>(read.TableBytes()));
-        std::vector<uint8_t> codes(kMaxKeyTableBytes, 0), leds(kMaxKeyTableBytes / 3, 0);
-        if ((r = m_channel.ReadKeyTable(codes)) != kSuccess) return r;
-        if ((r = m_channel.ReadLightIndexTable(leds)) != kSuccess) return r;
-        read.defaultCodes.assign(codes.begin(), codes.begin() + read.TableBytes());
-        read.ledIndices.assign(leds.begin(), leds.begin() + read.keyCount);
-        return kSuccess;
+    protocol::KeyTableRead session;
+    std::vector<uint8_t> leds(kMaxKeyTableBytes / 3, 0);
+    int result = protocol::ReadKeyTableSession(m_channel, "keyboard", session, [&](int keyCount) {
+        int r = m_channel.ReadLightIndexTable(leds);
+        leds.resize(size_t(keyCount));
+        return r;
     });
     if (result != kSuccess) return result;
+    KeyTables read;
+    read.keyCount = session.keyCount;
+    read.deviceInfo = session.info;
+    read.defaultCodes = std::move(session.codes);
+    read.ledIndices = std::move(leds);
     read.maps = BuildPositionMaps(read.defaultCodes, read.ledIndices);
     read.read = true;
     std::lock_guard lock(m_stateLock);
@@ -107,7 +92,7 @@ int KeyboardProtocol::WriteDeviceSettings(uint8_t slot, uint8_t active) {
         record = EncodeSettingsRecord(state.raw, active, m_settings.light, m_settings.system,
                                       m_modeCodes);
     }
-    return InWriteSession([&] { return m_channel.WriteSettings(record, offset); });
+    return InWriteSession(m_channel, [&] { return m_channel.WriteSettings(record, offset); });
 }
 
 std::vector<int> KeyboardProtocol::CollectUsedMacros(std::span<const KeyListEntry> list,
@@ -121,35 +106,18 @@ int KeyboardProtocol::WriteKeyAssignments(std::span<const KeyListEntry> list, in
     if (bank != 0) return link::kBankNotZero;
     KeyTables tables = Tables();
     if (!tables.read) return kKeyTablesUnknown;
-    std::array<uint8_t, CCommandChannel::kDeviceInfoSize> info{};
-    int result = m_channel.ReadDeviceInfo(info);
+    protocol::DeviceInfo info{};
+    int result = protocol::RereadDeviceInfo(m_channel, "keyboard", tables.keyCount, info);
     if (result != kSuccess) return result;
-    if (info[kInfoKeyCount] != tables.keyCount) {
-        log::DeviceFault("keyboard", "now reports " + std::to_string(info[kInfoKeyCount]) +
-                                         " keys; its tables were read with " +
-                                         std::to_string(tables.keyCount));
-        return kKeyTablesUnknown;
-    }
     KeyTablePlan plan = PlanKeyTable(tables, list, macroCount);
     m_channel.SetTableSize(static_cast<int>(tables.TableBytes()));
-    return InWriteSession([&] { return m_channel.WriteKeyTable(plan.table, bank); });
+    return InWriteSession(m_channel, [&] { return m_channel.WriteKeyTable(plan.table, bank); });
 }
 
 MacroDownloadOutcome KeyboardProtocol::DownloadMacros(const MacroStore& store,
                                                       const std::vector<int>& used) {
-    MacroDownloadOutcome outcome;
-    if (used.empty()) return outcome;
-    MacroDownload plan = store.PlanDownload(used, kMacroMemory);
-    outcome.size = plan.size;
-    if (plan.overflow > 0) {
-        outcome.result = kMacroBlockTooLarge;
-        outcome.overflow = plan.overflow;
-        return outcome;
-    }
-    std::vector<uint8_t> block = BuildMacroBlock(plan.macros);
-    outcome.result = InWriteSession([&] { return m_channel.WriteMacroData(block); });
-    outcome.sent = true;
-    return outcome;
+    if (used.empty()) return {};
+    return protocol::DownloadMacroBlock(m_channel, store, used, kMacroMemory);
 }
 
 int KeyboardProtocol::ReadCustomColours(int group, std::span<CustomLightColor> colours) {
@@ -184,13 +152,7 @@ int KeyboardProtocol::SendLightFrame(std::span<const CustomLightColor> colours) 
 }
 
 int KeyboardProtocol::ReadPowerStatus(PowerStatus& status) {
-    if (m_channel.QueryOnline() != kSuccess) return link::kNoAnswer;
-    PowerStatus read{};
-    int result = m_channel.ReadStatus(read, 0);
-    if (result != kSuccess) return result;
-    read[3] = m_channel.IsWireless() ? 1 : 0;
-    status = read;
-    return kSuccess;
+    return protocol::ReadPowerStatus(m_channel, status);
 }
 
 bool KeyboardProtocol::ApplyDeviceReport(uint16_t code, ReportListener listener) {

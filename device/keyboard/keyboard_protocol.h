@@ -27,19 +27,23 @@
 #include "device/keyboard/keyboard_reports.h"
 #include "device/keyboard/keyboard_settings.h"
 #include "device/link/command_channel.h"
+#include "device/protocol/macro_download.h"
+#include "device/protocol/power_status.h"
+#include "device/protocol/protocol_results.h"
 #include "profile/macro_store.h"
 
 namespace tirk::keyboard {
 
-/// Results of the keyboard's own checks, beside the channel's.
+/// Results of the keyboard's own checks, beside the channel's (shared with the
+/// other families, device/protocol/protocol_results.h).
 /// The keyboard reports more keys than a 512-byte key table holds (N × 3 >
 /// 512); the kept tables stay, the write session is closed.
-inline constexpr int kKeyTableTooLarge = -301;
+inline constexpr int kKeyTableTooLarge = protocol::kKeyTableTooLarge;
 /// The key tables were never read, or the keyboard now reports another key
 /// count than they were read with: nothing is sent (read them again).
-inline constexpr int kKeyTablesUnknown = -302;
+inline constexpr int kKeyTablesUnknown = protocol::kKeyTableUnknown;
 /// The macro block would exceed the keyboard's 1024 bytes: nothing is sent.
-inline constexpr int kMacroBlockTooLarge = -303;
+inline constexpr int kMacroBlockTooLarge = protocol::kMacroBlockTooLarge;
 /// The key table uses macros whose last download failed: it is not sent, so
 /// the keyboard never holds assignments to macros it does not have.
 inline constexpr int kMacrosNotOnKeyboard = -304;
@@ -50,16 +54,11 @@ inline constexpr int kMacrosNotOnKeyboard = -304;
 inline constexpr std::chrono::milliseconds kPauseAfterFailedSend{200};
 
 /// Bytes of the power status.
-inline constexpr size_t kPowerStatusSize = 6;
-using PowerStatus = std::array<uint8_t, kPowerStatusSize>;
+using protocol::kPowerStatusSize;
+using protocol::PowerStatus;
 
 /// What DownloadMacros did.
-struct MacroDownloadOutcome {
-    int result = 1;    ///< 1: sent, or nothing to send; kMacroBlockTooLarge; a channel failure
-    int overflow = 0;  ///< kMacroBlockTooLarge: ((size − 1024) >> 2) + 1, shown to the user
-    size_t size = 0;   ///< bytes of the block (0 when nothing was to be sent)
-    bool sent = false;
-};
+using protocol::MacroDownloadOutcome;
 
 /// The steps of a profile push, in order.
 enum class PushStep { kNone, kSettings, kMacros, kKeyTable };
@@ -161,11 +160,6 @@ public:
     PushOutcome PushProfile(std::span<const KeyListEntry> list, const MacroStore& store);
 
 private:
-    /// BeginWrite, `writes` (only when BeginWrite succeeded), EndWrite in any
-    /// case; the first failure wins.
-    template <typename Writes>
-    int InWriteSession(Writes&& writes);
-
     CCommandChannel& m_channel;
     mutable std::mutex m_stateLock;
     std::vector<uint8_t> m_modeCodes;

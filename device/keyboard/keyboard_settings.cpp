@@ -48,11 +48,6 @@ uint8_t ModeCodeOf(int modeIndex, std::span<const uint8_t> modeCodes) {
     return static_cast<uint8_t>(modeIndex);
 }
 
-int ModeIndexOf(uint8_t code, std::span<const uint8_t> modeCodes) {
-    auto found = std::find(modeCodes.begin(), modeCodes.end(), code);
-    return found == modeCodes.end() ? code : static_cast<int>(found - modeCodes.begin());
-}
-
 SettingsRecord EncodeSettingsRecord(const SettingsRecord& raw, uint8_t active,
                                     const LightInfoRecord& light, const SystemSettings& system,
                                     std::span<const uint8_t> modeCodes) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 
+#include "device/protocol/mode_codes.h"
 #include "profile/profile_records.h"
 
 namespace tirk::keyboard {
@@ -85,9 +86,8 @@ struct KeyboardSettingsState {
 /// itself (as a code the list lacks reads back as itself).
 uint8_t ModeCodeOf(int modeIndex, std::span<const uint8_t> modeCodes);
 
-/// The mode index a read-back code stands for: the first index whose code
-/// equals it, else the code itself.
-int ModeIndexOf(uint8_t code, std::span<const uint8_t> modeCodes);
+/// The mode index a read-back code stands for (shared with the other families).
+using protocol::ModeIndexOf;
 
 /// The record to write: `raw` with byte 0 = `active`, bytes 1 … 8, 16,
 /// 18 … 22 and 25 from the lighting values and system settings. A speed above

@@ -63,7 +63,9 @@ const FirmwareModel& MouseFirmwareModel() {
         m.sliderSteps = 85;  // 200 … 2600 in 50s, then … 10000 in 200s
         m.minimumDpi = 200;
         m.settingsSize = m.profileSlots * kMouseSlotStride;
-        m.recoilSize = 2048;
+        // Four full tables of 30 shots (180 events each) make a block of
+        // 16 + 6 × 4 + 4 × 720 = 2920 bytes.
+        m.recoilSize = 4096;
         m.chargeLevel = 80;  // a wireless mouse: its battery is not full
         return m;
     }();

@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "channel_connect.h"
 #include "device/keyboard/keyboard_protocol.h"
-#include "device/link/command_channel.h"
 #include "device/virtual/keyboard_firmware.h"
-#include "hid_bus_fixture.h"
+#include "protocol_fixture.h"
 
 namespace tirk::keyboard::test {
 
@@ -26,69 +24,11 @@ inline constexpr const char* kReceiver = "keyboard-receiver";
 inline constexpr int kKeys = 112;
 inline constexpr size_t kTableBytes = 3 * kKeys;
 
-/// Answers come at once; these only bound a test that goes wrong.
-inline constexpr link::ChannelTimeouts kPromptTimeouts{5000, 5000, 5000, 1};
+using vbus::test::kPromptTimeouts;
 
-class KeyboardTest : public vbus::test::HidOnStandardBusTest {
+class KeyboardTest : public vbus::test::ProtocolTest<KeyboardProtocol> {
 protected:
-    void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(StartBus({kCable, kReceiver}));
-        ASSERT_NO_FATAL_FAILURE(Connect(false));
-    }
-
-    /// A new channel and protocol on the cable or the receiver.
-    void Connect(bool wireless, link::ChannelTimeouts timeouts = kPromptTimeouts) {
-        protocol_.reset();
-        channel_ = std::make_unique<CCommandChannel>(backend_, timeouts);
-        uint16_t type = wireless ? kTypeKeyboardReceiver : kTypeKeyboard;
-        std::string path = CandidatePath(Candidate(type, kRoleCommand));
-        ASSERT_NO_FATAL_FAILURE(link::test::ConnectChannel(*channel_, path, wireless));
-        protocol_ = std::make_unique<KeyboardProtocol>(*channel_);
-        wireless_ = wireless;
-    }
-
-    /// The link the channel talks to.
-    std::string LinkName() const { return wireless_ ? kReceiver : kCable; }
-
-    /// Every command frame the link received, oldest first.
-    std::vector<Bytes> Frames() {
-        std::vector<Bytes> frames;
-        for (const vbus::ReceivedReport& r : Device(LinkName()).Received())
-            if (vbus::IsCommandFrame(r.bytes)) frames.push_back(r.bytes);
-        return frames;
-    }
-
-    /// The command codes of Frames(), in order.
-    Bytes Commands() {
-        Bytes codes;
-        for (const Bytes& frame : Frames()) codes.push_back(frame[3]);
-        return codes;
-    }
-
-    /// The frames of one command.
-    std::vector<Bytes> FramesOf(uint8_t command) {
-        std::vector<Bytes> frames;
-        for (const Bytes& frame : Frames())
-            if (frame[3] == command) frames.push_back(frame);
-        return frames;
-    }
-
-    /// The data bytes of the frames of `command`, joined in order.
-    Bytes DataOf(uint8_t command) {
-        Bytes data;
-        for (const Bytes& frame : FramesOf(command))
-            data.insert(data.end(), frame.begin() + 8, frame.begin() + 8 + frame[4]);
-        return data;
-    }
-
-    /// The offsets of the frames of `command`, in order.
-    std::vector<int> OffsetsOf(uint8_t command) {
-        std::vector<int> offsets;
-        for (const Bytes& frame : FramesOf(command)) offsets.push_back(frame[5] | frame[6] << 8);
-        return offsets;
-    }
-
-    void ClearFrames() { Device(LinkName()).ClearReceived(); }
+    KeyboardTest() : ProtocolTest({kCable, kReceiver, kTypeKeyboard, kTypeKeyboardReceiver}) {}
 
     /// Runs `task` on the bus thread with the cable's keyboard firmware.
     void WithKeyboard(const std::function<void(vbus::KeyboardFirmware&, vbus::FirmwareIo&)>& task,
@@ -98,19 +38,6 @@ protected:
             ASSERT_NE(keyboard, nullptr) << name << " runs no keyboard firmware";
             task(*keyboard, io);
         });
-    }
-
-    Bytes Memory(vbus::MemoryRegion region) {
-        Bytes copy;
-        WithKeyboard(
-            [&](vbus::KeyboardFirmware& f, vbus::FirmwareIo&) { copy = f.Memory(region); });
-        return copy;
-    }
-
-    /// Changes the keyboard's memory (shared by both links).
-    void EditMemory(vbus::MemoryRegion region, const std::function<void(Bytes&)>& edit) {
-        WithKeyboard(
-            [&](vbus::KeyboardFirmware& f, vbus::FirmwareIo&) { edit(f.MutableMemory(region)); });
     }
 
     /// ReadKeyTables, asserted to succeed, with the frames forgotten after it.
@@ -136,10 +63,6 @@ protected:
         vbus::test::ToolResult result = Vdev(arguments);
         ASSERT_EQ(result.exitCode, 0) << arguments << ": " << result.output;
     }
-
-    std::unique_ptr<CCommandChannel> channel_;
-    std::unique_ptr<KeyboardProtocol> protocol_;
-    bool wireless_ = false;
 };
 
 /// A key list (one entry per position) in which every position's current

@@ -1,0 +1,181 @@
+// The mouse's device object: first contact, resynchronisation, the sends of
+// settings, key assignments, macros and recoil tables, and the mouse's
+// notifications. Exchanges run on the device's worker; what they read is
+// applied here on the UI thread.
+#include "device/family/mouse_device.h"
+
+#include "core/log.h"
+#include "profile/mouse_profiledata.h"
+
+namespace ms = tirk::mouse;
+
+namespace {
+
+/// The mouse's request to read its settings again waits this long, so a
+/// burst of notifications gives one read.
+constexpr int kResyncDelayMs = 50;
+
+}  // namespace
+
+CTelvorinMouseDevice::CTelvorinMouseDevice()
+    : CTelvorinFamilyDevice(kFamilyMouse, std::make_unique<tirk::CMouseProfiledata>()),
+      m_protocol(std::make_shared<ms::MouseProtocol>(Channel())) {}
+
+// The exchanges stop before the protocol they use goes.
+CTelvorinMouseDevice::~CTelvorinMouseDevice() {
+    StopExchanges();
+}
+
+tirk::CMouseProfiledata& CTelvorinMouseDevice::MouseProfile() {
+    return static_cast<tirk::CMouseProfiledata&>(Profile());
+}
+
+int CTelvorinMouseDevice::ApplyProfileToState() {
+    const auto& codes = LightingNames().modeCodes;
+    m_protocol->SetModeCodes(std::vector<uint8_t>(codes.begin(), codes.end()));
+    return 1;
+}
+
+// ---- first contact and resynchronisation ----------------------------------------
+
+void CTelvorinMouseDevice::StartDevice() {
+    CTelvorinFamilyDevice::StartDevice();
+    ApplyProfileToState();
+    m_started = true;
+    QueueDeviceRead(true);
+}
+
+void CTelvorinMouseDevice::ResyncFromDevice() {
+    if (!m_started) return;  // the first contact reads everything anyway
+    // A key table the first contact could not read is read now.
+    QueueDeviceRead(m_protocol->Info().keyCount == 0);
+}
+
+void CTelvorinMouseDevice::QueueDeviceRead(bool keys) {
+    auto protocol = m_protocol;
+    QueueExchange<DeviceReading>(
+        kExchangeAlways,
+        [protocol, keys, count = ChangeCount()](CCommandChannel&) {
+            DeviceReading reading;
+            reading.keys = keys ? protocol->ReadKeyTable() : tirk::link::kSuccess;
+            // A mouse that reports too many keys is not read further.
+            reading.settings = reading.keys == ms::kKeyTableTooLarge ? reading.keys
+                                                                     : protocol->ReadSettings();
+            reading.state = protocol->Settings();
+            reading.info = protocol->Info();
+            reading.changeCount = count;
+            return reading;
+        },
+        [this](const DeviceReading& reading) { TakeDeviceReading(reading); });
+}
+
+// What the mouse holds becomes the profile's lighting values and active
+// DPI stage; a read that failed leaves the profile as it was.
+void CTelvorinMouseDevice::TakeDeviceReading(const DeviceReading& reading) {
+    if (reading.info.keyCount > 0 && !(reading.info == m_info)) {
+        m_info = reading.info;
+        SetUpDpiControls();
+    }
+    if (reading.keys != tirk::link::kSuccess)
+        tirk::log::Printf("%s: key table not read (%d)", DeviceFolderName().c_str(), reading.keys);
+    if (reading.settings != tirk::link::kSuccess) {
+        tirk::log::Printf("%s: settings not read (%d)", DeviceFolderName().c_str(),
+                          reading.settings);
+        RefreshPage();
+        return;
+    }
+    // A change made here after the read was queued is newer than what the
+    // mouse said; it is already on its way to the mouse.
+    if (reading.changeCount != ChangeCount()) return;
+    tirk::CMouseProfiledata& profile = MouseProfile();
+    tirk::LightInfoRecord light = profile.GetLightInfo();
+    light.selectItem = reading.state.light.selectItem;
+    light.light = reading.state.light.light;
+    light.speed = reading.state.light.speed;
+    light.multiColor = reading.state.light.multiColor;
+    light.red = reading.state.light.red;
+    light.green = reading.state.light.green;
+    light.blue = reading.state.light.blue;
+    profile.SetLightInfo(light);
+    profile.GetLightInfo();
+    profile.GetDpiStages();
+    profile.SetActiveDpiStage(reading.state.activeStage);
+    SaveProfile();
+    RefreshPage();
+}
+
+// ---- sends -----------------------------------------------------------------------
+
+ms::MouseSettings CTelvorinMouseDevice::SettingsSnapshot() {
+    tirk::CMouseProfiledata& profile = MouseProfile();
+    ms::MouseSettings values;
+    values.light = profile.GetLightInfo();
+    values.reportRate = uint8_t(profile.GetPointerSettings().words[2] >> 16);
+    values.stages = profile.GetDpiStages();
+    values.activeStage = uint8_t(profile.GetActiveDpiStage());
+    values.corrections = profile.GetCorrectPresets();
+    return values;
+}
+
+int CTelvorinMouseDevice::WriteDeviceSettings(int slot, int first, int third, int width,
+                                              int height) {
+    CountChange();
+    ms::SettingsTarget target;
+    target.slot = uint8_t(slot);
+    target.first = uint8_t(first);
+    target.third = uint8_t(third);
+    target.width = uint16_t(width);
+    target.height = uint16_t(height);
+    QueueSend<ms::MouseProtocol>(m_protocol, kSettingsPart,
+                                 [values = SettingsSnapshot(), target](ms::MouseProtocol& mouse) {
+                                     return mouse.WriteSettings(values, target);
+                                 });
+    return 1;
+}
+
+std::vector<int> CTelvorinMouseDevice::CollectUsedMacros() {
+    const tirk::MacroStore macros(UserFolder());
+    if (!macros.ListUsable()) return {};
+    return m_protocol->CollectUsedMacros(Profile().KeyList(),
+                                         static_cast<int>(macros.ListNames().size()));
+}
+
+int CTelvorinMouseDevice::WriteCurrentKeyAssignments(int bank) {
+    return QueueKeyTableWrite<ms::MouseProtocol>(
+        m_protocol, [bank](ms::MouseProtocol& mouse, const std::vector<tirk::KeyListEntry>& list,
+                           int macroCount) { return mouse.WriteKeyTable(list, macroCount, bank); });
+}
+
+// The mouse says how much macro memory it has; before it said so, the
+// worker's own check against what it reads decides.
+int CTelvorinMouseDevice::DownloadMacros(const std::vector<int>& macros) {
+    const std::size_t memory = m_protocol->Info().macroMemory;
+    return QueueMacroDownload(m_protocol, macros, memory > 0 ? memory : SIZE_MAX);
+}
+
+void CTelvorinMouseDevice::SendRecoilTables(std::vector<uint8_t> block) {
+    QueueSend<ms::MouseProtocol>(m_protocol, kRecoilPart,
+                                 [block = std::move(block)](ms::MouseProtocol& mouse) {
+                                     return mouse.WriteRecoilBlock(block);
+                                 });
+}
+
+// ---- the mouse's notifications --------------------------------------------------
+
+void CTelvorinMouseDevice::OnNotification(uint16_t code, bool /*wireless*/) {
+    const ms::MouseEvent event = ms::DecodeMouseNotification(code);
+    switch (event.kind) {
+        case ms::MouseEventKind::kResync:
+            tirk::log::Line("接收到自动添加设备的同步信息要求");
+            ArmTileTimer(kTimerResync, kResyncDelayMs);
+            return;
+        case ms::MouseEventKind::kSlot:
+        case ms::MouseEventKind::kSlotAndActiveStage:
+            if (!m_protocol->ApplyNotification(code)) return;
+            MouseProfile().SetActiveDpiStage(m_protocol->Settings().activeStage);
+            RefreshPage();
+            return;
+        default:
+            return;
+    }
+}
