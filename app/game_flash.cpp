@@ -1,6 +1,5 @@
 #include "app/game_flash.h"
 
-#include "app/app_globals.h"
 #include "app/page_router.h"
 #include "app/profile_commands.h"
 #include "device/family/family_devices.h"
@@ -15,7 +14,7 @@ void ShowLighting(CTelvorinFamilyDevice& device, const LightInfoRecord& values) 
     const LightInfoRecord stored = device.GetLightValues();
     device.StoreLightValues(values);
     device.ApplyProfileToState();
-    device.WriteDeviceSettings(0, 0, 1, Globals().screen_width, Globals().screen_height);
+    SendDeviceSettings(device);
     device.StoreLightValues(stored);
     if (CLightControlUI* light = device.LightPage()) light->SetLightValues(values);
 }

@@ -28,6 +28,7 @@
 #include "profile/panel/macro_control.h"
 #include "profile/profile_paths.h"
 #include "ui/button.h"
+#include "ui/colour_picker.h"
 #include "ui/device_option.h"
 #include "ui/container.h"
 #include "ui/menu_wnd.h"
@@ -92,6 +93,7 @@ CMainWnd::CMainWnd(tirk::DeviceTables tables, std::unique_ptr<tirk::IpcService> 
     page_router_.AddRoutes(tirk::SyncLightingRoutes());
     page_router_.AddRoutes(tirk::MacroRoutes());
     page_router_.AddRoutes(tirk::RecoilRoutes());
+    page_router_.AddRoutes(tirk::MouseRoutes());
 }
 
 CMainWnd::~CMainWnd() {
@@ -296,6 +298,12 @@ void CMainWnd::OpenPopupMenu(const std::string& layoutFile) {
     std::string error;
     if (!CMenuWnd::CreateMenu(layoutFile, TPointUI{cursor.x(), cursor.y()}, this, {}, &error))
         tirk::log::FileFault(layoutFile, error);
+}
+
+std::optional<uint32_t> CMainWnd::PickColour(uint32_t start) {
+    uint32_t chosen = 0;
+    if (ShowColourPicker(this, start, false, &chosen, nullptr) != 1) return std::nullopt;
+    return chosen | 0xFF000000u;
 }
 
 void CMainWnd::ShowCaptureScope() {

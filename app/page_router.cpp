@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/app_globals.h"
 #include "device/family/family_devices.h"
+#include "ui/button.h"
 #include "device/page/indexed_name.h"
 #include "ui/control.h"
 
@@ -18,6 +20,20 @@ std::string Lower(std::string text) {
 }
 
 }  // namespace
+
+std::optional<bool> OptionState(const RouteCall& call) {
+    auto* option = dynamic_cast<COptionUI*>(call.msg.pSender);
+    if (!option) return std::nullopt;
+    return option->IsSelected();
+}
+
+bool BecameSelected(const RouteCall& call) {
+    return OptionState(call).value_or(false);
+}
+
+void SendDeviceSettings(CTelvorinFamilyDevice& device) {
+    device.WriteDeviceSettings(0, 0, 1, Globals().screen_width, Globals().screen_height);
+}
 
 void CPageRouter::AddRoutes(std::span<const PageRoute> routes) {
     for (const PageRoute& route : routes) {

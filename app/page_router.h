@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -55,6 +56,9 @@ public:
     /// open menu closes first); the chosen item reaches the main window's
     /// menu command, which hands the macro page's items to RouteMacroMenuItem.
     virtual void OpenPopupMenu(const std::string& /*layoutFile*/) {}
+    /// Shows the colour picker at `start` (0xAARRGGBB); the chosen colour, or
+    /// nullopt when the user closed it.
+    virtual std::optional<uint32_t> PickColour(uint32_t /*start*/) { return std::nullopt; }
 };
 
 /// One routed notification.
@@ -93,6 +97,15 @@ private:
     std::map<Key, const PageRoute*> m_indexed;
 };
 
+/// The sending option's state; nullopt when the sender is no option.
+std::optional<bool> OptionState(const RouteCall& call);
+/// Option groups send "selectchanged" for the option left as well; only the
+/// one that became selected acts.
+bool BecameSelected(const RouteCall& call);
+/// Writes the device's settings record (slot 0, the primary screen's size):
+/// the end of every change the device keeps in its settings.
+void SendDeviceSettings(CTelvorinFamilyDevice& device);
+
 /// Stores the lighting values in the device's profile, saves it, applies
 /// it and sends it: the end of every lighting change.
 void CommitLightValues(CTelvorinFamilyDevice& device, const LightInfoRecord& values);
@@ -121,5 +134,6 @@ void EndMacroRecording(CTelvorinFamilyDevice& device, IPageServices& services);
 /// them.
 bool RouteMacroMenuItem(const std::string& item, IPageServices& services);
 std::span<const PageRoute> RecoilRoutes();
+std::span<const PageRoute> MouseRoutes();
 
 }  // namespace tirk

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the lighting page, the keyboard in three effects,
-# the key-assignment panel, the keyboard's system page and the mouse's
-# recoil tables and the keyboard's macro page while it records in
+# the key-assignment panel, the keyboard's system page, the mouse's recoil
+# tables, the keyboard's macro page while it records, and the mouse's page
+# (its buttons, DPI stages and lighting) in
 # docs/screenshots/ (English, 96 DPI) from `tirk --emulate` under Xvfb,
 # driving the window with xdotool. Run from anywhere; needs a build in build/.
 set -euo pipefail
@@ -50,12 +51,13 @@ shot lighting-music
 click 660 72; click 323 124          # keys tab, the key F2 on the picture
 click 476 376; keys Down Down Down Down Down Down Return   # function: media
 shot key-assignment
-click 110 126; click 688 72; click 400 269                 # the mouse, keys, middle button
-click 476 358; keys Down Down Down Return                  # function: scroll wheel
+click 110 126; click 688 72; click 510 154                 # the mouse, keys, its wheel on the picture
+click 476 377; keys Down Down Down Return                  # function: scroll wheel
 shot key-assignment-wheel
 click 110 196; click 584 72                                # the keyboard, system tab
 shot keyboard-system
-click 110 126; click 483 72; click 546 472                 # the mouse, pointer tab: recoil, shot 9
+click 110 126; click 483 72; click 539 129                 # the mouse, pointer tab, recoil
+click 546 444                                              # shot 9
 xdotool mousemove $((X + 790)) $((Y + 560)); sleep 0.3
 shot recoil-editor
 # The keyboard's macros: a new macro recorded from the desktop (Ctrl+C, "gg"
@@ -68,3 +70,16 @@ xdotool mousemove $((X + 500)) $((Y + 420)) click 1; sleep 0.3
 xdotool mousemove $((X + 450)) $((Y + 290)); sleep 0.5
 shot macro-recording
 click 459 290                                               # stop
+
+# The mouse: the picture of its buttons with their assignments (the wheel is
+# still open from above), its DPI stages (pointer tab, first of its own tabs)
+# and its lighting.
+click 110 126; click 688 72                                # the mouse, keys
+xdotool mousemove $((X + 790)) $((Y + 560)); sleep 0.3
+shot mouse-buttons
+click 483 72; click 293 129                                # pointer tab, DPI
+xdotool mousemove $((X + 790)) $((Y + 560)); sleep 0.3
+shot mouse-dpi
+click 756 72                                               # lighting tab
+xdotool mousemove $((X + 790)) $((Y + 560)); sleep 0.3
+shot mouse-lighting

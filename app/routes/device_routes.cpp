@@ -16,12 +16,18 @@ constexpr int kKeyPageType = 2;
 /// The function-switch type of the lighting page.
 constexpr int kLightingPageType = 1;
 
+/// "polling_rate_option_" + N of the keyboard's and the mouse's page.
+void OnReportRateChosen(RouteCall& call) {
+    if (BecameSelected(call) && call.device.ChooseReportRate(call.index))
+        SendDeviceSettings(call.device);
+}
+
 void OnRestoreDefaults(RouteCall& call) {
     if (!call.services.Ask(kRestoreQuestion)) return;
     CTelvorinFamilyDevice& device = call.device;
     device.RestoreDefaults();
     device.WriteCurrentKeyAssignments(0);
-    device.WriteDeviceSettings(0, 0, 1, Globals().screen_width, Globals().screen_height);
+    SendDeviceSettings(device);
 }
 
 /// A key of the device picture: on the key page it opens the key for editing
@@ -48,6 +54,7 @@ void OnKeyClicked(RouteCall& call) {
 constexpr PageRoute kRoutes[] = {
     {notify_type::kClick, "default_btn", false, OnRestoreDefaults},
     {notify_type::kClick, "key_", true, OnKeyClicked},
+    {notify_type::kSelectChanged, "polling_rate_option_", true, OnReportRateChosen},
 };
 
 }  // namespace

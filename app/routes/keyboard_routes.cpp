@@ -26,13 +26,6 @@ Keyboard* KeyboardOf(RouteCall& call) {
     return dynamic_cast<Keyboard*>(&call.device);
 }
 
-/// The sending option's state; nullopt when the sender is no option.
-std::optional<bool> OptionState(const RouteCall& call) {
-    auto* option = dynamic_cast<COptionUI*>(call.msg.pSender);
-    if (!option) return std::nullopt;
-    return option->IsSelected();
-}
-
 /// An option of a four-step group that became selected (a group also reports
 /// the option it left).
 bool StepChosen(const RouteCall& call) {
@@ -53,8 +46,7 @@ Keyboard* ChangeSystemSettings(RouteCall& call, Change change) {
 }
 
 void SendSettingsRecord(Keyboard* keyboard) {
-    if (keyboard)
-        keyboard->WriteDeviceSettings(0, 0, 1, Globals().screen_width, Globals().screen_height);
+    if (keyboard) SendDeviceSettings(*keyboard);
 }
 
 // ---- the settings record: key flags and report rate ----
@@ -66,13 +58,6 @@ void OnFlagChanged(RouteCall& call) {
     if (!selected) return;
     SendSettingsRecord(ChangeSystemSettings(
         call, [on = *selected](kb::SystemSettings& s) { s.*Flag = on ? 1 : 0; }));
-}
-
-void OnReportRateChosen(RouteCall& call) {
-    if (!StepChosen(call)) return;
-    SendSettingsRecord(ChangeSystemSettings(call, [step = call.index](kb::SystemSettings& s) {
-        s.pollingRate = static_cast<uint16_t>(step);
-    }));
 }
 
 // ---- key repeat: the profile only ----
@@ -141,7 +126,6 @@ constexpr PageRoute kRoutes[] = {
      OnFlagChanged<&kb::SystemSettings::wFlag>},
     {notify_type::kSelectChanged, Keyboard::kKey6FlagOption, false,
      OnFlagChanged<&kb::SystemSettings::key6Flag>},
-    {notify_type::kSelectChanged, Keyboard::kPollingRateOption, true, OnReportRateChosen},
     {notify_type::kValueChanged, Keyboard::kRepeatRateSlider, false, OnRepeatRateChanged},
     {notify_type::kSelectChanged, Keyboard::kRepeatDelayOption, true, OnRepeatDelayChosen},
     {notify_type::kClick, "reset_repeat_btn", false, OnResetRepeat},

@@ -20,13 +20,6 @@ constexpr std::array<const char*, 3> kColourEdits = {"deng_edit_R", "deng_edit_G
 constexpr std::array<const char*, 3> kAudioEdits = {"deng_audioedit_R", "deng_audioedit_G",
                                                     "deng_audioedit_B"};
 
-/// Option groups send "selectchanged" for the option left as well; only the
-/// one that became selected acts.
-bool BecameSelected(const RouteCall& call) {
-    auto* option = dynamic_cast<COptionUI*>(call.msg.pSender);
-    return option && option->IsSelected();
-}
-
 /// A palette sends colours while it is dragged; the one it is let go at counts.
 bool FinalPick(const RouteCall& call) {
     return call.msg.wParam == CPalletUI::kFinal;
@@ -66,7 +59,7 @@ void UpdateColour(CTelvorinFamilyDevice& device, CLightControlUI& page, uint32_t
     page.SetColorText(2, std::to_string(rgb.blue));
     page.SetMultiColor(0);
     page.SetPaletteColor(PageColour(rgb));
-    device.WriteDeviceSettings(0, 0, 1, Globals().screen_width, Globals().screen_height);
+    SendDeviceSettings(device);
 }
 
 // ---- the lighting values ----
@@ -232,7 +225,7 @@ void CommitLightValues(CTelvorinFamilyDevice& device, const LightInfoRecord& val
     device.StoreLightValues(values);
     device.SaveProfile();
     device.ApplyProfileToState();
-    device.WriteDeviceSettings(0, 0, 1, Globals().screen_width, Globals().screen_height);
+    SendDeviceSettings(device);
 }
 
 std::span<const PageRoute> LightingRoutes() {

@@ -94,6 +94,10 @@ public:
     CMacroControlUI* MacroPage() const;
     /// The recoil editor (mice), nullptr when the layout has none.
     CShootControlUI* ShootPage() const;
+    /// The report rate option `index` was chosen: stored in the profile and
+    /// saved; true when the device's settings must now be sent. Families
+    /// without a report rate return false.
+    virtual bool ChooseReportRate(int /*index*/) { return false; }
     /// Sends the recoil tables' download block to the device. Only mice
     /// carry recoil tables; the others log that nothing was sent.
     virtual void SendRecoilTables(std::vector<uint8_t> block);

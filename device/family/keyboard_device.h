@@ -89,6 +89,8 @@ public:
     /// The external colour of mode 30 (the audio companion's six values).
     void SetExternalColour(std::span<const int32_t> values);
 
+    /// Report rate option `index` (0 … 3; another index changes nothing).
+    bool ChooseReportRate(int index) override;
     /// The profile's system settings ("SystemStages").
     tirk::keyboard::SystemSettings SystemSettings();
     /// Stores them in the profile and saves it; the system page shows them.

@@ -46,6 +46,14 @@ void CTelvorinKeyboardDevice::StoreSystemSettings(const kb::SystemSettings& sett
     RefreshSystemPage();
 }
 
+bool CTelvorinKeyboardDevice::ChooseReportRate(int index) {
+    if (index < 0 || index >= kOptionSteps) return false;
+    kb::SystemSettings settings = SystemSettings();
+    settings.pollingRate = static_cast<uint16_t>(index);
+    StoreSystemSettings(settings);
+    return true;
+}
+
 // The controls are set without notifications: showing the profile must not
 // store it again.
 void CTelvorinKeyboardDevice::RefreshSystemPage() {

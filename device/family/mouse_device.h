@@ -85,7 +85,7 @@ public:
     /// Stage `stage`'s colour (0xAARRGGBB).
     bool SetDpiStageColour(int stage, uint32_t argb);
     /// The report rate option `index` (0 … 4; another index is 0).
-    bool SetReportRate(int index);
+    bool ChooseReportRate(int index) override;
     /// The pointer values as the page's controls show them (stored and
     /// saved; never applied to the desktop).
     void StorePointerValues();

@@ -175,7 +175,7 @@ bool CTelvorinMouseDevice::SetDpiStageColour(int stage, uint32_t argb) {
     return CommitStages(stages);
 }
 
-bool CTelvorinMouseDevice::SetReportRate(int index) {
+bool CTelvorinMouseDevice::ChooseReportRate(int index) {
     if (index < 0 || index >= kReportRates) index = 0;
     tirk::PointerSettings pointer = MouseProfile().GetPointerSettings();
     pointer.words[2] = (pointer.words[2] & 0xFFFF) | uint32_t(index) << 16;

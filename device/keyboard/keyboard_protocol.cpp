@@ -65,13 +65,11 @@ int KeyboardProtocol::ReadDeviceSettings() {
         std::lock_guard lock(m_stateLock);
         m_settings.previousLight = m_settings.light;
     }
-    std::array<uint8_t, 1> active{};
-    int result = m_channel.ReadSettings(active, 0);
-    if (result != kSuccess) return result;
+    uint8_t active = 0;
     SettingsRecord record{};
-    result = m_channel.ReadSettings(record, static_cast<uint16_t>(active[0] * kProfileStride));
+    int result = protocol::ReadCurrentRecord(m_channel, kProfileStride, active, record);
     if (result != kSuccess) return result;
-    record[kActiveProfileByte] = active[0];
+    record[kActiveProfileByte] = active;
     std::lock_guard lock(m_stateLock);
     ApplySettingsRecord(record, m_modeCodes, m_settings);
     return kSuccess;

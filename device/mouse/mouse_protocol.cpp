@@ -65,14 +65,12 @@ int MouseProtocol::ReadKeyTable() {
 int MouseProtocol::ReadSettings() {
     m_channel.SetPause(0);
     if (!m_channel.CanSend()) return kNoAnswer;
-    std::array<uint8_t, 1> slot{};
-    int result = m_channel.ReadSettings(slot, 0);
-    if (result != kSuccess) return result;
+    uint8_t slot = 0;
     SettingsRecord record{};
-    result = m_channel.ReadSettings(record, SlotOffset(slot[0]));
+    int result = protocol::ReadCurrentRecord(m_channel, kSlotStride, slot, record);
     if (result != kSuccess) return result;
     std::lock_guard lock(m_stateLock);
-    ApplySettingsRecord(record, slot[0], m_modeCodes, m_settings);
+    ApplySettingsRecord(record, slot, m_modeCodes, m_settings);
     return kSuccess;
 }
 

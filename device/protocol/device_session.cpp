@@ -29,6 +29,15 @@ int ReadKeyTableSession(CCommandChannel& channel, const char* family, KeyTableRe
     });
 }
 
+int ReadCurrentRecord(CCommandChannel& channel, size_t stride, uint8_t& slot,
+                      std::span<uint8_t> record) {
+    std::array<uint8_t, 1> current{};
+    int result = channel.ReadSettings(current, 0);
+    if (result != kSuccess) return result;
+    slot = current[0];
+    return channel.ReadSettings(record, static_cast<uint16_t>(slot * stride));
+}
+
 int RereadDeviceInfo(CCommandChannel& channel, const char* family, int keyCount, DeviceInfo& info) {
     int result = channel.ReadDeviceInfo(info);
     if (result != kSuccess) return result;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "device/link/command_channel.h"
@@ -49,6 +50,12 @@ struct KeyTableRead {
 /// on success.
 int ReadKeyTableSession(CCommandChannel& channel, const char* family, KeyTableRead& read,
                         const std::function<int(int keyCount)>& more = {});
+
+/// Reads the device's current profile slot (the byte at offset 0 of the
+/// settings) into `slot`, then the slot's record, `record.size()` bytes at
+/// slot × `stride`, into `record`. The first failure is returned.
+int ReadCurrentRecord(CCommandChannel& channel, size_t stride, uint8_t& slot,
+                      std::span<uint8_t> record);
 
 /// Reads the device information again into `info`; another key count than
 /// `keyCount` is kKeyTableUnknown (logged for `family`): the key table the
