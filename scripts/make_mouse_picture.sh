@@ -32,7 +32,7 @@ trap 'rm -rf "$work"' EXIT
 
 W=152 H=228 S=4                       # picture size and drawing scale
 big="$((W * S))x$((H * S))"
-scale="-affine $S,0,0,$S,0,0"
+scale=(-affine "$S,0,0,$S,0,0")
 accent="#E8343E"
 amber="#E8A23C"
 
@@ -120,12 +120,12 @@ leds() {  # leds WIDTH: all 15
 shrink() { "$im" "$1" -filter Lanczos -resize "${W}x${H}" "PNG32:$2"; }
 
 # The shell's mask, and its edge darkened inside for a little roundness.
-"$im" -size "$big" xc:none $scale -fill white -draw "path '$BODY'" "$work/mask.png"
+"$im" -size "$big" xc:none "${scale[@]}" -fill white -draw "path '$BODY'" "$work/mask.png"
 "$im" "$work/mask.png" -alpha extract -blur 0x28 +level 72%,100% "$work/shade.png"
 
 # The top: palm, the main buttons, the strip, the channel, then the small
 # buttons with their marks; shaded, then trimmed to the shell.
-"$im" -size "$big" xc:"#252930" $scale \
+"$im" -size "$big" xc:"#252930" "${scale[@]}" \
   -fill "#2D323C" -draw "$LEFT_BUTTON" -draw "$RIGHT_BUTTON" \
   -fill "#2A2E37" -draw "$WING" \
   -fill "#16181D" -draw "roundrectangle 67,-10 85,106 9,9" \
@@ -142,7 +142,7 @@ shrink() { "$im" "$1" -filter Lanczos -resize "${W}x${H}" "PNG32:$2"; }
   -stroke none -fill "#B8262F" -draw "$FIRE" -fill "$accent" -draw "roundrectangle 30,31 35,39 2,2" \
   -fill "#14161A" -draw "$(leds 3.4)" \
   "$work/top.png"
-"$im" -size "$big" xc:none $scale -fill "rgba(255,255,255,0.07)" -draw "ellipse 76,140 34,50 0,360" \
+"$im" -size "$big" xc:none "${scale[@]}" -fill "rgba(255,255,255,0.07)" -draw "ellipse 76,140 34,50 0,360" \
   -blur 0x40 "$work/sheen.png"
 "$im" "$work/top.png" "$work/sheen.png" -compose Over -composite \
   "$work/shade.png" -compose Multiply -composite \
@@ -153,7 +153,7 @@ shrink() { "$im" "$1" -filter Lanczos -resize "${W}x${H}" "PNG32:$2"; }
   \( "$work/mask.png" -fill black -colorize 100 -channel A -evaluate multiply 0.55 +channel \
      -blur 0x14 -geometry +0+10 \) -compose Over -composite \
   "$work/top_cut.png" -compose Over -composite \
-  $scale -fill none -stroke "#4A505C" -strokewidth 1 -draw "path '$BODY'" \
+  "${scale[@]}" -fill none -stroke "#4A505C" -strokewidth 1 -draw "path '$BODY'" \
   -stroke "#0E1013" -strokewidth 8.6 -draw "stroke-linecap round $SNIPER $FORWARD $BACK" \
   -stroke "#3E4451" -strokewidth 6.4 -draw "stroke-linecap round $SNIPER $FORWARD $BACK" \
   -stroke "#4E5562" -strokewidth 1.4 \
@@ -162,12 +162,12 @@ shrink() { "$im" "$1" -filter Lanczos -resize "${W}x${H}" "PNG32:$2"; }
 shrink "$work/mouse_big.png" "$out/mouse.png"
 
 # ------------------------------------------------------------------ overlays
-"$im" -size "$big" xc:none $scale -fill white -draw "path '$BODY'" \
+"$im" -size "$big" xc:none "${scale[@]}" -fill white -draw "path '$BODY'" \
   -morphology Erode Disk:5 "$work/inside.png"
 area() {  # area KEY: the key's area in white on a transparent picture
   local how=${AREA[$1]%%|*} what=${AREA[$1]#*|}
   # shellcheck disable=SC2086 # $how is an option list
-  "$im" -size "$big" xc:none $scale -fill white $how "$what" "$work/area$1.png"
+  "$im" -size "$big" xc:none "${scale[@]}" -fill white $how "$what" "$work/area$1.png"
   if [ "$1" -le 1 ]; then
     "$im" "$work/area$1.png" "$work/inside.png" -compose DstIn -composite "$work/area$1.png"
   fi
@@ -190,20 +190,20 @@ overlay mouse_pushed.png white 0.18 white 0.35 4
 overlay mouse_edit.png "$accent" 0.22 "$accent" 1 7
 
 dot() { echo "circle ${DOT[$1]}"; }
-"$im" -size "$big" xc:none $scale -fill "$amber" -stroke "#14161B" -strokewidth 0.8 \
+"$im" -size "$big" xc:none "${scale[@]}" -fill "$amber" -stroke "#14161B" -strokewidth 0.8 \
   -draw "$(for k in $(seq 0 10); do dot "$k"; done)" "$work/set.png"
 shrink "$work/set.png" "$out/mouse_set.png"
 
 # The LEDs' light: the segment itself and a halo around it.
-"$im" -size "$big" xc:none $scale -fill "rgba(255,255,255,0.55)" -draw "$(leds 5)" -blur 0x7 \
+"$im" -size "$big" xc:none "${scale[@]}" -fill "rgba(255,255,255,0.55)" -draw "$(leds 5)" -blur 0x7 \
   -fill white -draw "$(leds 2.4)" "$work/leds.png"
 shrink "$work/leds.png" "$out/mouse_leds.png"
 
 # ------------------------------------------------------------------ page parts
 "$im" -size 28x28 xc:none -fill "#E8E8EC" -stroke "#14161B" -strokewidth 3 \
   -draw "circle 14,14 14,5" -resize 7x7 "PNG32:$out/anchor.png"
-"$im" -size 300x234 radial-gradient:"rgba(232,52,62,0.16)"-"rgba(232,52,62,0)" \
-  -channel A -evaluate multiply 1 +channel "PNG32:$out/backdrop.png"
+"$im" -size 300x234 "radial-gradient:rgba(232,52,62,0.16)-rgba(232,52,62,0)" \
+  "PNG32:$out/backdrop.png"
 
 # The DPI stage sliders' thumbs (twice the size, as the lighting page's): the
 # active stage's in the accent colour, the others grey.
@@ -212,13 +212,18 @@ shrink "$work/leds.png" "$out/mouse_leds.png"
 "$im" -size 28x28 xc:none -fill "#8A909C" -stroke "#3A3F4B" -strokewidth 4 \
   -draw "circle 14,14 14,3" "PNG32:$thumbs/SliderBar2_Thumb.png"
 
+# The same pixels give the same files: no dates in them.
+for f in "$out"/*.png "$thumbs"/SliderBar*_Thumb.png; do
+  "$im" "$f" -define png:exclude-chunk=date,time,tIME "PNG32:$f"
+done
+
 # The rectangles mouse_picture.cpp needs, as width x height + left + top in
 # picture pixels: each key's area with its dot, each LED's light.
 for k in $(seq 0 10); do
-  "$im" "$work/area$k.png" $scale -fill white -draw "$(dot "$k")" -resize "${W}x${H}" \
+  "$im" "$work/area$k.png" "${scale[@]}" -fill white -draw "$(dot "$k")" -resize "${W}x${H}" \
     -format "key $k: %@\n" info:
 done
 for n in $(seq 0 14); do
-  "$im" -size "$big" xc:none $scale -fill white -draw "$(led "$n" 5)" -resize "${W}x${H}" \
+  "$im" -size "$big" xc:none "${scale[@]}" -fill white -draw "$(led "$n" 5)" -resize "${W}x${H}" \
     -format "led $n: %@\n" info:
 done

@@ -135,16 +135,22 @@ protected:
     CTelvorinFamilyDevice(int32_t familyCode, std::unique_ptr<tirk::CBasicProfiledata> profile);
 
     // ---- sends of the families with a protocol object ----
+    /// Who checks the link before a send.
+    enum class SendCheck { kHere, kByProtocol };
     /// Queues `send` on the worker with the family's protocol object; its
     /// result comes back to OnSendResult. The values a send carries travel
-    /// with the job, so a reading queued before it cannot undo it.
+    /// with the job, so a reading queued before it cannot undo it. With
+    /// kByProtocol the protocol checks the link itself (a receiver would be
+    /// asked twice otherwise).
     template <typename Protocol>
     void QueueSend(std::shared_ptr<Protocol> protocol, const char* what,
-                   std::function<int(Protocol&)> send) {
+                   std::function<int(Protocol&)> send, SendCheck check = SendCheck::kHere) {
         QueueExchange<int>(
             kExchangeAlways,
-            [protocol = std::move(protocol), send = std::move(send)](CCommandChannel& channel) {
-                return channel.CanSend() ? send(*protocol) : tirk::link::kNoAnswer;
+            [protocol = std::move(protocol), send = std::move(send),
+             check](CCommandChannel& channel) {
+                const bool usable = check == SendCheck::kByProtocol || channel.CanSend();
+                return usable ? send(*protocol) : tirk::link::kNoAnswer;
             },
             [this, what](int result) { OnSendResult(what, result); });
     }
@@ -154,7 +160,7 @@ protected:
     /// not fit. Returns the overflow (> 0: nothing queued) or 0.
     template <typename Protocol>
     int QueueMacroDownload(std::shared_ptr<Protocol> protocol, const std::vector<int>& macros,
-                           std::size_t limit) {
+                           std::size_t limit, SendCheck check = SendCheck::kHere) {
         if (macros.empty()) return 0;
         tirk::MacroStore store(UserFolder());
         const tirk::MacroDownload plan = store.PlanDownload(macros, limit);
@@ -164,7 +170,8 @@ protected:
                                 const int result = device.DownloadMacros(store, macros).result;
                                 state->missing = result != tirk::link::kSuccess;
                                 return result;
-                            });
+                            },
+                            check);
         return 0;
     }
     /// Queues the key table of the profile's key list: `write(protocol,
@@ -174,7 +181,8 @@ protected:
     template <typename Protocol>
     int QueueKeyTableWrite(
         std::shared_ptr<Protocol> protocol,
-        std::function<int(Protocol&, const std::vector<tirk::KeyListEntry>&, int)> write) {
+        std::function<int(Protocol&, const std::vector<tirk::KeyListEntry>&, int)> write,
+        SendCheck check = SendCheck::kHere) {
         if (!Channel().IsOpen()) return 0;
         const tirk::MacroStore macros(UserFolder());
         const int macroCount = static_cast<int>(macros.ListNames().size());
@@ -184,9 +192,16 @@ protected:
                              state = m_macroState, write = std::move(write)](Protocol& device) {
                                 if (usesMacros && state->missing) return kMacrosNotOnDevice;
                                 return write(device, list, macroCount);
-                            });
+                            },
+                            check);
         return 1;
     }
+    /// The text of an assignment as the key list shows it (language text).
+    std::string AssignmentTextOf(const tirk::AssignmentCode& code) const;
+    /// The key list's texts changed (RefreshKeyListText); families that show
+    /// assignments elsewhere too follow here.
+    virtual void OnKeyTextsChanged() {}
+
     /// A key table that uses macros whose last download failed is not sent.
     static constexpr int kMacrosNotOnDevice = -304;
 
@@ -222,7 +237,6 @@ private:
     };
     static StatusReading ReadStatusBlock(CCommandChannel& channel);
     void ShowPowerStatus(const StatusReading& reading);
-    std::string AssignmentTextOf(const tirk::AssignmentCode& code) const;
     void ChooseKeyRow(CListUI& rows) const;
     /// The names of the keyboard's sets of key colours, for the custom chooser.
     std::vector<std::string> CustomGroupNames() const;

@@ -254,6 +254,7 @@ void CTelvorinFamilyDevice::RefreshKeyListText() {
     }
     ChooseKeyRow(*rows);
     MarkKeyButtons();
+    OnKeyTextsChanged();
 }
 
 void CTelvorinFamilyDevice::ChooseKeyRow(CListUI& rows) const {

@@ -5,6 +5,7 @@
 #include "device/family/mouse_device.h"
 
 #include "core/log.h"
+#include "device/family/mouse_picture.h"
 #include "profile/mouse_profiledata.h"
 
 namespace ms = tirk::mouse;
@@ -24,6 +25,19 @@ CTelvorinMouseDevice::CTelvorinMouseDevice()
 // The exchanges stop before the protocol they use goes.
 CTelvorinMouseDevice::~CTelvorinMouseDevice() {
     StopExchanges();
+}
+
+void CTelvorinMouseDevice::AttachToPage() {
+    // The buttons are made from the picture's table; the binding then finds
+    // them like any page's buttons.
+    tirk::BuildMousePictureIn(*this);
+    CTelvorinFamilyDevice::AttachToPage();
+}
+
+void CTelvorinMouseDevice::OnKeyTextsChanged() {
+    const auto& list = Profile().KeyList();
+    for (int key = 0; key < static_cast<int>(list.size()); ++key)
+        tirk::ShowMouseAssignment(*this, key, AssignmentTextOf(list[size_t(key)].current.code));
 }
 
 tirk::CMouseProfiledata& CTelvorinMouseDevice::MouseProfile() {
@@ -106,17 +120,6 @@ void CTelvorinMouseDevice::TakeDeviceReading(const DeviceReading& reading) {
 
 // ---- sends -----------------------------------------------------------------------
 
-ms::MouseSettings CTelvorinMouseDevice::SettingsSnapshot() {
-    tirk::CMouseProfiledata& profile = MouseProfile();
-    ms::MouseSettings values;
-    values.light = profile.GetLightInfo();
-    values.reportRate = uint8_t(profile.GetPointerSettings().words[2] >> 16);
-    values.stages = profile.GetDpiStages();
-    values.activeStage = uint8_t(profile.GetActiveDpiStage());
-    values.corrections = profile.GetCorrectPresets();
-    return values;
-}
-
 int CTelvorinMouseDevice::WriteDeviceSettings(int slot, int first, int third, int width,
                                               int height) {
     CountChange();
@@ -126,10 +129,12 @@ int CTelvorinMouseDevice::WriteDeviceSettings(int slot, int first, int third, in
     target.third = uint8_t(third);
     target.width = uint16_t(width);
     target.height = uint16_t(height);
-    QueueSend<ms::MouseProtocol>(m_protocol, kSettingsPart,
-                                 [values = SettingsSnapshot(), target](ms::MouseProtocol& mouse) {
-                                     return mouse.WriteSettings(values, target);
-                                 });
+    QueueSend<ms::MouseProtocol>(
+        m_protocol, kSettingsPart,
+        [values = ms::MouseSettingsOf(MouseProfile()), target](ms::MouseProtocol& mouse) {
+            return mouse.WriteSettings(values, target);
+        },
+        kByProtocol);
     return 1;
 }
 
@@ -142,22 +147,25 @@ std::vector<int> CTelvorinMouseDevice::CollectUsedMacros() {
 
 int CTelvorinMouseDevice::WriteCurrentKeyAssignments(int bank) {
     return QueueKeyTableWrite<ms::MouseProtocol>(
-        m_protocol, [bank](ms::MouseProtocol& mouse, const std::vector<tirk::KeyListEntry>& list,
-                           int macroCount) { return mouse.WriteKeyTable(list, macroCount, bank); });
+        m_protocol,
+        [bank](ms::MouseProtocol& mouse, const std::vector<tirk::KeyListEntry>& list,
+               int macroCount) { return mouse.WriteKeyTable(list, macroCount, bank); },
+        kByProtocol);
 }
 
 // The mouse says how much macro memory it has; before it said so, the
 // worker's own check against what it reads decides.
 int CTelvorinMouseDevice::DownloadMacros(const std::vector<int>& macros) {
     const std::size_t memory = m_protocol->Info().macroMemory;
-    return QueueMacroDownload(m_protocol, macros, memory > 0 ? memory : SIZE_MAX);
+    return QueueMacroDownload(m_protocol, macros, memory > 0 ? memory : SIZE_MAX, kByProtocol);
 }
 
 void CTelvorinMouseDevice::SendRecoilTables(std::vector<uint8_t> block) {
     QueueSend<ms::MouseProtocol>(m_protocol, kRecoilPart,
                                  [block = std::move(block)](ms::MouseProtocol& mouse) {
                                      return mouse.WriteRecoilBlock(block);
-                                 });
+                                 },
+                                 kByProtocol);
 }
 
 // ---- the mouse's notifications --------------------------------------------------

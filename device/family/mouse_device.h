@@ -45,6 +45,8 @@ public:
     std::string ListenerExitText() const override { return "MS 设备同步线程设定退出"; }
 
     // ---- device operations ----
+    /// 1: draws the picture of the mouse with its buttons, then binds the page.
+    void AttachToPage() override;
     /// 2: the lighting mode codes go to the protocol for the next write.
     int ApplyProfileToState() override;
     /// 13: the profile and the page, then (on the worker) the information,
@@ -97,12 +99,16 @@ public:
 
     tirk::mouse::MouseProtocol& Protocol() { return *m_protocol; }
 
+protected:
+    /// Each button's callout on the picture shows its assignment.
+    void OnKeyTextsChanged() override;
+
 private:
     static constexpr char kRecoilPart[] = "device_part_recoil";
+    /// The mouse's protocol checks the link (the receiver's QueryOnline) itself.
+    static constexpr SendCheck kByProtocol = SendCheck::kByProtocol;
 
     tirk::CMouseProfiledata& MouseProfile();
-    /// The profile's values a settings write carries.
-    tirk::mouse::MouseSettings SettingsSnapshot();
     /// The stages become the profile's, which is saved and shown.
     bool CommitStages(const std::vector<tirk::DpiStage>& stages);
 

@@ -1,7 +1,8 @@
 #include "device/family/mouse_picture.h"
 
 #include <algorithm>
-#include <array>
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "ui/container.h"
@@ -32,11 +33,23 @@ constexpr MouseKeyPlace kPlaces[] = {
 };
 static_assert(std::size(kPlaces) == kMouseKeyCount);
 
+// LED n, by number.
 constexpr TRectUI kLedAreas[] = {
-    {23, 115, 33, 134}, {21, 133, 29, 153}, {21, 152, 29, 172},   {24, 170, 35, 189},
-    {31, 187, 44, 204}, {41, 201, 56, 214}, {54, 210, 70, 220},   {82, 210, 99, 220},
-    {96, 201, 111, 214}, {108, 187, 121, 204}, {117, 170, 128, 189}, {123, 152, 131, 172},
-    {124, 133, 132, 153}, {119, 115, 129, 134}, {68, 214, 85, 222},
+    {23, 115, 33, 134},    // 0
+    {21, 133, 29, 153},    // 1
+    {21, 152, 29, 172},    // 2
+    {24, 170, 35, 189},    // 3
+    {31, 187, 44, 204},    // 4
+    {41, 201, 56, 214},    // 5
+    {54, 210, 70, 220},    // 6
+    {82, 210, 99, 220},    // 7
+    {96, 201, 111, 214},   // 8
+    {108, 187, 121, 204},  // 9
+    {117, 170, 128, 189},  // 10
+    {123, 152, 131, 172},  // 11
+    {124, 133, 132, 153},  // 12
+    {119, 115, 129, 134},  // 13
+    {68, 214, 85, 222},    // 14
 };
 static_assert(std::size(kLedAreas) == kMouseLedCount);
 
@@ -103,14 +116,16 @@ TPointUI OnPanel(const TPointUI& point) {
 }
 
 int RowsIn(CalloutSide side) {
-    return static_cast<int>(std::count_if(std::begin(kPlaces), std::end(kPlaces),
-                                          [side](const MouseKeyPlace& p) { return p.side == side; }));
+    return static_cast<int>(
+        std::count_if(std::begin(kPlaces), std::end(kPlaces),
+                      [side](const MouseKeyPlace& p) { return p.side == side; }));
 }
 
 // The callouts of a column are centred on the panel's height.
 TRectUI CalloutArea(const MouseKeyPlace& place) {
     const int rows = RowsIn(place.side);
-    const int columnTop = (kMousePanelHeight - (rows * kCalloutPitch - (kCalloutPitch - kCalloutHeight))) / 2;
+    const int columnTop =
+        (kMousePanelHeight - (rows * kCalloutPitch - (kCalloutPitch - kCalloutHeight))) / 2;
     const int top = columnTop + place.row * kCalloutPitch;
     const int left = place.side == kLeft ? 0 : kMousePanelWidth - kCalloutWidth;
     return {left, top, left + kCalloutWidth, top + kCalloutHeight};
@@ -161,7 +176,8 @@ void AddAnchor(CContainerUI& panel, const MouseKeyPlace& place) {
     auto* dot = new CControlUI;
     dot->SetBkImage("mouse/anchor.png");
     const int half = kAnchorSize / 2;
-    AddDecoration(panel, dot, {at.x - half, at.y - half, at.x - half + kAnchorSize, at.y - half + kAnchorSize});
+    AddDecoration(panel, dot,
+                  {at.x - half, at.y - half, at.x - half + kAnchorSize, at.y - half + kAnchorSize});
 }
 
 void AddKeyButton(CContainerUI& panel, const MouseKeyPlace& place) {
@@ -240,7 +256,8 @@ void BuildMousePicture(CSelectPanelUI& panel) {
     panel.SetFixedHeight(kMousePanelHeight);
     const int backdropLeft = (kMousePanelWidth - kBackdropWidth) / 2;
     panel.SetBkImage("file='mouse/backdrop.png' dest='" +
-                     Rect({backdropLeft, 0, backdropLeft + kBackdropWidth, kMousePanelHeight}) + "'");
+                     Rect({backdropLeft, 0, backdropLeft + kBackdropWidth, kMousePanelHeight}) +
+                     "'");
     auto* mouse = new CControlUI;
     mouse->SetName("mouse_device_picture");
     mouse->SetBkImage("mouse/mouse.png");

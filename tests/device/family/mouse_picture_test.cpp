@@ -121,7 +121,8 @@ protected:
         return QRect(at, QSize(kMouseDrawingWidth, kMouseDrawingHeight));
     }
     static QRect OnPanel(const TRectUI& area) {
-        return QRect(area.left, area.top, area.Width(), area.Height()).translated(Drawing().topLeft());
+        return QRect(area.left, area.top, area.Width(), area.Height())
+            .translated(Drawing().topLeft());
     }
 
     test::TempFolder folder_;
@@ -153,7 +154,9 @@ TEST_F(MousePictureTest, TheLayoutHasEveryControlTheDeviceObjectAndTheRoutesLook
         ASSERT_NE(option, nullptr) << n;
         EXPECT_EQ(option->GetClass(), "Option");
     }
-    const auto onPage = [&](int page) { return dynamic_cast<CContainerUI*>(settings->GetItemAt(page)); };
+    const auto onPage = [&](int page) {
+        return dynamic_cast<CContainerUI*>(settings->GetItemAt(page));
+    };
     ASSERT_TRUE(onPage(0) && onPage(1) && onPage(2));
     EXPECT_NE(onPage(0)->FindSubControl("DPI_layout_0"), nullptr) << "page 0: DPI";
     EXPECT_NE(onPage(1)->FindSubControl("pointer_speed_slider"), nullptr) << "page 1: pointer";
@@ -163,12 +166,15 @@ TEST_F(MousePictureTest, TheLayoutHasEveryControlTheDeviceObjectAndTheRoutesLook
         SCOPED_TRACE(stage);
         auto* row = Sub<CContainerUI>(Indexed("DPI_layout_", stage));
         ASSERT_NE(row, nullptr);
-        auto* select = dynamic_cast<COptionUI*>(row->FindSubControl(Indexed("DPI_select_check_", stage)));
+        auto* select =
+            dynamic_cast<COptionUI*>(row->FindSubControl(Indexed("DPI_select_check_", stage)));
         ASSERT_NE(select, nullptr);
         EXPECT_EQ(select->GetClass(), "Option");
-        EXPECT_NE(dynamic_cast<CSliderUI*>(row->FindSubControl(Indexed("DPI_slider_", stage))), nullptr);
-        EXPECT_NE(dynamic_cast<COptionUI*>(row->FindSubControl(Indexed("DPI_color_option_", stage))),
+        EXPECT_NE(dynamic_cast<CSliderUI*>(row->FindSubControl(Indexed("DPI_slider_", stage))),
                   nullptr);
+        EXPECT_NE(
+            dynamic_cast<COptionUI*>(row->FindSubControl(Indexed("DPI_color_option_", stage))),
+            nullptr);
         auto* edit = dynamic_cast<CEditUI*>(row->FindSubControl(Indexed("DPI_edit_", stage)));
         ASSERT_NE(edit, nullptr);
         EXPECT_TRUE(edit->IsNumberOnly());
@@ -180,7 +186,8 @@ TEST_F(MousePictureTest, TheLayoutHasEveryControlTheDeviceObjectAndTheRoutesLook
     }
     for (int rate = 0; rate < 5; ++rate)
         EXPECT_NE(Sub<COptionUI>(Indexed("polling_rate_option_", rate)), nullptr) << rate;
-    for (const char* slider : {"pointer_speed_slider", "scroll_speed_slider", "double_click_slider"})
+    for (const char* slider :
+         {"pointer_speed_slider", "scroll_speed_slider", "double_click_slider"})
         EXPECT_NE(Sub<CSliderUI>(slider), nullptr) << slider;
     for (const char* check : {"pointer_precision_check", "scrolls_page_check"})
         EXPECT_NE(Sub<COptionUI>(check), nullptr) << check;
@@ -268,7 +275,8 @@ TEST_F(MousePictureTest, OneLightMarkPerLedThatLetsClicksThrough) {
     ASSERT_EQ(MouseLedAreas().size(), size_t(kMouseLedCount));
     for (int led = 0; led < kMouseLedCount; ++led) {
         SCOPED_TRACE(led);
-        auto* mark = dynamic_cast<CDeviceKeyButtonUI*>(panel_->FindSubControl(Indexed("mouse_led_", led)));
+        auto* mark =
+            dynamic_cast<CDeviceKeyButtonUI*>(panel_->FindSubControl(Indexed("mouse_led_", led)));
         ASSERT_NE(mark, nullptr);
         EXPECT_EQ(mark->GetUserData(), Indexed("light_", led));
         EXPECT_TRUE(mark->IsLightOn());
@@ -326,9 +334,9 @@ TEST_F(MousePictureTest, EveryLeaderRunsFromItsCalloutToItsButtonAndNoTwoCross) 
             pieces.emplace_back(place.key, piece->geometry());
         }
         const QRect callout = panel_->FindSubControl(MouseCalloutName(place.key))->geometry();
-        const QPoint anchor = OnPanel(TRectUI{place.anchor.x, place.anchor.y, place.anchor.x + 1,
-                                              place.anchor.y + 1})
-                                  .topLeft();
+        const QPoint anchor =
+            OnPanel(TRectUI{place.anchor.x, place.anchor.y, place.anchor.x + 1, place.anchor.y + 1})
+                .topLeft();
         EXPECT_TRUE(joined.contains(anchor)) << "reaches the anchor";
         EXPECT_LE(std::abs(place.side == CalloutSide::kLeft ? joined.left() - callout.right()
                                                             : callout.left() - joined.right()),
@@ -371,9 +379,11 @@ TEST_F(MousePictureTest, TheDeviceObjectBindsEveryKeyAndLightOfThePicture) {
     page_->SetLedCount(kMouseLedCount);
     page_->CTelvorinUSBDevice::AttachToPage();
     EXPECT_EQ(page_->SelectPanel(), panel_);
-    for (int key = 0; key < kMouseKeyCount; ++key) EXPECT_EQ(page_->KeyControl(key), Key(key)) << key;
+    for (int key = 0; key < kMouseKeyCount; ++key)
+        EXPECT_EQ(page_->KeyControl(key), Key(key)) << key;
     for (int led = 0; led < kMouseLedCount; ++led)
-        EXPECT_EQ(page_->LightControl(led), panel_->FindSubControl(Indexed("mouse_led_", led))) << led;
+        EXPECT_EQ(page_->LightControl(led), panel_->FindSubControl(Indexed("mouse_led_", led)))
+            << led;
 }
 
 TEST_F(MousePictureTest, BuildingAgainReplacesThePicture) {
@@ -405,13 +415,15 @@ TEST_F(MousePictureTest, EveryTextIsAKeyThatEveryLanguageHasAndTheButtonNamesFit
     for (const char* language : kLanguages) {
         ASSERT_TRUE(texts.LoadLanguage(language)) << language;
         for (const QString& key : keys)
-            EXPECT_TRUE(texts.HasText(key.toStdString())) << language << " lacks " << key.toStdString();
+            EXPECT_TRUE(texts.HasText(key.toStdString()))
+                << language << " lacks " << key.toStdString();
         for (const MouseKeyPlace& place : MouseKeyPlaces()) {
             CControlUI* name = panel_->FindSubControl(Indexed("mouse_key_name_", place.key));
             QFont font(QString::fromStdString(texts.GetFont(name->GetFont()).face));
             font.setPixelSize(texts.GetFont(name->GetFont()).size);
-            EXPECT_LE(QFontMetricsF(font).horizontalAdvance(QString::fromStdString(name->GetText())),
-                      name->width())
+            EXPECT_LE(
+                QFontMetricsF(font).horizontalAdvance(QString::fromStdString(name->GetText())),
+                name->width())
                 << place.nameKey << " in " << language;
         }
     }
@@ -426,13 +438,15 @@ TEST_F(MousePictureTest, Screenshots) {
     if (!folder) GTEST_SKIP() << "set TIRK_MOUSE_PICTURE_SHOTS to a folder to get pictures";
     const auto save = [&](const std::string& name) {
         Settle();
-        EXPECT_TRUE(window_->GetWidget()->grab().save(QString::fromStdString(std::string(folder) + "/" + name)));
+        EXPECT_TRUE(window_->GetWidget()->grab().save(
+            QString::fromStdString(std::string(folder) + "/" + name)));
     };
     BuildMousePicture(*panel_);
     page_->FindSubControl("device_link_text")->SetTextKey("device_link_cable");
     for (int led = 0; led < kMouseLedCount; ++led) {
         const QColor colour = QColor::fromHsv(led * 359 / kMouseLedCount, 255, 255);
-        auto* mark = dynamic_cast<CDeviceKeyButtonUI*>(panel_->FindSubControl(Indexed("mouse_led_", led)));
+        auto* mark =
+            dynamic_cast<CDeviceKeyButtonUI*>(panel_->FindSubControl(Indexed("mouse_led_", led)));
         mark->SetLightMark(colour.red() | colour.blue() << 8 | colour.green() << 16, 255, true);
     }
     Key(3)->SetSetFlag(0);
