@@ -58,8 +58,11 @@ int DpiOfSlider(const MouseInfo& info, int value) {
 int SliderOfDpiText(const MouseInfo& info, std::string_view text) {
     const int64_t minimum = info.minimumDpi;
     const int64_t dpi = std::max(LeadingNumber(text), minimum);
-    if (SplitScale(info) && dpi > kSplitScaleDpiText)
-        return Clamped((dpi - minimum - kSplitScaleDpiText) / kSplitScaleStep + kSplitScaleSlider);
+    // The split scale starts at slider 48's DPI, so that a typed value
+    // comes back as the slider value that shows it.
+    const int64_t splitDpi = minimum + int64_t(kSplitScaleSlider) * info.dpiStep;
+    if (SplitScale(info) && dpi > splitDpi)
+        return Clamped((dpi - splitDpi) / kSplitScaleStep + kSplitScaleSlider);
     if (info.dpiStep == 0) return 0;
     return Clamped((dpi - minimum) / info.dpiStep);
 }

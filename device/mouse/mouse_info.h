@@ -28,8 +28,6 @@ inline constexpr uint16_t kSplitScaleSensor = 13093;
 /// Split scale: the slider value from which steps are kSplitScaleStep DPI.
 inline constexpr int kSplitScaleSlider = 48;
 inline constexpr int kSplitScaleStep = 200;
-/// Split scale: typed values above this count in kSplitScaleStep steps.
-inline constexpr int kSplitScaleDpiText = 5000;
 
 /// The fields of the information block the mouse uses.
 struct MouseInfo {
@@ -49,12 +47,12 @@ MouseInfo ParseMouseInfo(const protocol::DeviceInfo& block);
 /// value × step.
 int DpiOfSlider(const MouseInfo& info, int value);
 
-/// The slider value of a DPI typed as `text`: empty text counts as "0", the
-/// leading decimal digits are the number, and a number below the minimum
-/// counts as the minimum. With sensor 13093 and a number above 5000:
-/// (number − minimum − 5000) / 200 + 48; otherwise (number − minimum) / step
-/// (integer division; a step of 0 gives 0). Not clamped to the slider's range.
-/// Not the inverse of DpiOfSlider on the split scale: docs/mouse-protocol.md.
+/// The slider value of a DPI typed as `text`, the inverse of DpiOfSlider:
+/// empty text counts as "0", the leading decimal digits are the number, and a
+/// number below the minimum counts as the minimum. With sensor 13093 and a
+/// number above slider 48's DPI (minimum + 48 × step): (number − that DPI) /
+/// 200 + 48; otherwise (number − minimum) / step (integer division; a step of
+/// 0 gives 0). Not clamped to the slider's range.
 int SliderOfDpiText(const MouseInfo& info, std::string_view text);
 
 }  // namespace tirk::mouse

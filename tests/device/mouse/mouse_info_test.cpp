@@ -36,9 +36,9 @@ TEST(DpiScale, SliderToDpi) {
     for (const Case& c : cases) EXPECT_EQ(DpiOfSlider(c.info, c.slider), c.dpi) << c.what;
 }
 
-// The typed DPI's slider value as the mouse page computes it. Above 5000 the
-// split scale counts from 5000, not from the DPI of slider 48: "2900" is not
-// slider 50's text back (docs/mouse-protocol.md).
+// The typed DPI's slider value as the mouse page computes it: the split scale
+// counts from slider 48's DPI, so a typed DPI comes back as the slider value
+// that shows it (docs/mouse-protocol.md).
 TEST(DpiScale, DpiTextToSlider) {
     struct Case {
         const char* what;
@@ -51,9 +51,9 @@ TEST(DpiScale, DpiTextToSlider) {
         {"below the minimum counts as the minimum", kSplit, "60", 0},
         {"2500 is slider 48", kSplit, "2500", 48},
         {"integer division", kSplit, "2549", 48},
-        {"2900 is still on the step scale", kSplit, "2900", 56},
-        {"exactly 5000 too", kSplit, "5000", 98},
-        {"above 5000 in steps of 200 from 5000", kSplit, "5300", 49},
+        {"2900 is slider 50", kSplit, "2900", 50},
+        {"between two steps of 200, the lower", kSplit, "3099", 50},
+        {"5300 in steps of 200 from 2500", kSplit, "5300", 62},
         {"another sensor never splits", kPlain, "5300", 104},
         {"leading digits only", kSplit, " 1600dpi", 30},
         {"no digits is 0", kSplit, "dpi", 0},
@@ -63,10 +63,10 @@ TEST(DpiScale, DpiTextToSlider) {
     for (const Case& c : cases) EXPECT_EQ(SliderOfDpiText(c.info, c.text), c.slider) << c.what;
 }
 
-// Up to slider 48 the two directions agree on both scales.
-TEST(DpiScale, StepScaleRoundTrip) {
+// Every slider value's DPI, typed, comes back as that value on both scales.
+TEST(DpiScale, TypedDpiRoundTrip) {
     for (const MouseInfo& info : {kSplit, kPlain})
-        for (int v = 0; v <= kSplitScaleSlider; ++v)
+        for (int v = 0; v <= 255; ++v)
             EXPECT_EQ(SliderOfDpiText(info, std::to_string(DpiOfSlider(info, v))), v) << v;
 }
 
