@@ -13,8 +13,12 @@
 
 #include "device/family/mouse_device.h"
 #include "device/virtual/command_firmware.h"
+#include "device/virtual/fault_plan.h"
+#include "ui/device_option.h"
 #include "device/virtual/mouse_firmware.h"
 #include "page_fixture.h"
+#include "profile/key_assignment.h"
+#include "profile/macro_store.h"
 
 namespace tirk {
 namespace page_test {
@@ -60,6 +64,24 @@ protected:
         if (!control) return false;
         control->Selected(control->GetGroup().empty() ? !control->IsSelected() : true);
         return true;
+    }
+
+    /// A region of the mouse's memory as it holds it now.
+    Bytes Memory(vbus::MemoryRegion region) {
+        Bytes bytes;
+        bus_->Find("mouse")->WithFirmware([&](vbus::VirtualFirmware& f, vbus::FirmwareIo&) {
+            bytes = dynamic_cast<vbus::CommandFirmware&>(f).Memory(region);
+        });
+        return bytes;
+    }
+    /// The code the mouse's key table holds for standard function `key`.
+    Bytes CodeOnMouse(int key) {
+        const Bytes table = Memory(vbus::MemoryRegion::kKeyTable);
+        const size_t at = 3 * size_t(mouse_->Protocol().Keys().map.at(size_t(key)));
+        return at + 3 <= table.size() ? Bytes(table.begin() + at, table.begin() + at + 3) : Bytes{};
+    }
+    bool AllSent() {
+        return QTest::qWaitFor([&] { return Device().ExchangesPending() == 0; }, kWaitMs);
     }
 
     CTelvorinMouseDevice* mouse_ = nullptr;
@@ -127,12 +149,130 @@ TEST_F(MousePageTest, WithTheCablePulledTheNextEditGoesOverTheReceiver) {
     EXPECT_EQ(record.at(11), 2);
 }
 
+// A button given a macro and one given a recoil table (gun key): the key
+// table holds the macro kind with the mouse's own macro number and the gun
+// key's code, and the macro block goes before it.
+TEST_F(MousePageTest, ButtonsRemappedToAMacroAndARecoilTableReachTheMouse) {
+    MacroStore store(DataFolder("mouse"));
+    const MacroResult added = store.AddMacro();
+    ASSERT_TRUE(added.Ok());
+    Json::Value press;
+    press["Action"] = "down", press["Button"] = 4, press["Delay"] = "30", press["Type"] = 10;
+    ASSERT_TRUE(store.SaveEvents(0, {press}).Ok());
+    Device().LoadNameLists();
+
+    ASSERT_TRUE(Press("key_Op_tab"));
+    constexpr int kRightButton = 1;
+    ASSERT_TRUE(ChooseKey(kRightButton));
+    ChooseAssignment(kCategoryMacro, "keyset_macro_combo", 0);
+    constexpr int kMiddleButton = 2;
+    ASSERT_TRUE(ChooseKey(kMiddleButton));
+    ChooseAssignment(kCategoryGunKey, "keyset_gunkey_combo", 1);
+    const AssignmentCode gun = CurrentCode(kMiddleButton);
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    ASSERT_TRUE(AllSent());
+    const Bytes code = CodeOnMouse(kRightButton);
+    ASSERT_EQ(code.size(), 3u);
+    EXPECT_TRUE(code[0] == 0x70 || code[0] == 0x71) << int(code[0]);
+    EXPECT_EQ(code[1], 0) << "the mouse's first macro";
+    const Bytes block = Memory(vbus::MemoryRegion::kMacros);
+    ASSERT_GE(block.size(), 16u);
+    EXPECT_EQ(Bytes(block.begin(), block.begin() + 2), (Bytes{0xAA, 0x55}));
+    EXPECT_EQ(block[4], 1) << "one macro";
+    EXPECT_EQ(KeyOnDisk(kRightButton).first >> 16, code[0]);
+    EXPECT_EQ(CodeOnMouse(kMiddleButton), (Bytes{gun.kind, gun.p1, gun.p2}));
+    EXPECT_EQ(KeyOnDisk(kMiddleButton).first, gun.kind << 16 | gun.p1 << 8 | gun.p2);
+}
+
+TEST_F(MousePageTest, TheRecoilTablesReachTheMouse) {
+    ASSERT_TRUE(Select("mouse_device_seting_option_2"));
+    ASSERT_TRUE(Press("shootdate_save_btn"));
+    ASSERT_TRUE(AllSent());
+    const Bytes block = Memory(vbus::MemoryRegion::kRecoil);
+    ASSERT_GE(block.size(), 16u + 4 * 6);
+    EXPECT_EQ(Bytes(block.begin(), block.begin() + 2), (Bytes{0xAA, 0x55}));
+    EXPECT_EQ(block[4], 4) << "four guns";
+    EXPECT_EQ(block[2] | block[3] << 8, 16 + 6 * 4 + 4 * 4 * 180) << "4 × 180 events";
+}
+
 TEST_F(MousePageTest, TheMousesOwnStageChangeIsShown) {
     bus_->Find("mouse")->WithFirmware([](vbus::VirtualFirmware& f, vbus::FirmwareIo& io) {
         ASSERT_TRUE(dynamic_cast<vbus::CommandFirmware&>(f).Notify(0x1130, io));
     });
     EXPECT_TRUE(QTest::qWaitFor([&] { return IsSelected("DPI_select_check_3"); }, kWaitMs));
     EXPECT_FALSE(IsSelected("DPI_select_check_2"));
+}
+
+}  // namespace
+}  // namespace page_test
+}  // namespace tirk
+
+namespace tirk {
+namespace page_test {
+namespace {
+
+// A mouse that fails while its settings are written: the profile file holds
+// the change, the page shows it, the user is told once; after the fault the
+// next change goes through.
+struct FaultCase {
+    const char* name;
+    std::vector<std::string_view> fault;
+};
+
+class MouseFaultTest : public MousePageTest, public ::testing::WithParamInterface<FaultCase> {
+protected:
+    void Fault(const std::vector<std::string_view>& words) {
+        vbus::FaultPlan plan;
+        std::string error;
+        ASSERT_TRUE(vbus::ParseFaultPlan(words, &plan, &error)) << error;
+        bus_->Find("mouse")->SetFault(plan);
+    }
+};
+
+TEST_P(MouseFaultTest, AFailedSettingsWriteKeepsPageAndFileAndTellsTheUser) {
+    ASSERT_NO_FATAL_FAILURE(Fault(GetParam().fault));
+    ASSERT_TRUE(Select("polling_rate_option_0"));
+    // A mouse that does not answer keeps the status poll waiting too: the
+    // message is what to wait for.
+    EXPECT_EQ(OnDisk()["ReportStages"].toObject()["StageActive"].toInt(), 0) << "the file";
+    EXPECT_TRUE(IsSelected("polling_rate_option_0")) << "the page";
+    const std::vector<std::string> told = messages_->WaitAndTake();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(Text("device_part_settings")), std::string::npos) << told[0];
+
+    ASSERT_NO_FATAL_FAILURE(Fault({"none"}));
+    ASSERT_TRUE(Select("polling_rate_option_4"));
+    EXPECT_TRUE(WaitForMouse([](const Bytes& r) { return r[11] == 4; }))
+        << "the mouse takes the next change";
+    QTest::qWait(100);
+    EXPECT_TRUE(messages_->Take().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, MouseFaultTest,
+    ::testing::Values(FaultCase{"NoAnswer", {"noanswer"}}, FaultCase{"WrongEcho", {"wrongecho"}},
+                      FaultCase{"StatusFF", {"status", "FF"}},
+                      FaultCase{"StatusFE", {"status", "FE"}}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
+
+// On the receiver alone: the mouse's link lost hides its tile, its return
+// shows it again.
+TEST_F(MousePageTest, TheReceiversLinkLostHidesTheTileAndItsReturnShowsIt) {
+    std::string error;
+    ASSERT_TRUE(bus_->Unplug("mouse", &error)) << error;
+    CCommandChannel& channel = Device().Channel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return channel.IsOpen() && channel.IsWireless(); }, kWaitMs));
+    const auto tileShown = [&] {
+        for (const DeviceDiscovery::FamilySet& set : window_->Discovery()->Sets())
+            if (set.device == &Device()) return set.tile->IsShown();
+        return false;
+    };
+    ASSERT_TRUE(tileShown());
+    std::string answer;
+    ASSERT_TRUE(bus_->Find("mouse-receiver")->FirmwareControl({"link", "off"}, &answer)) << answer;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !tileShown(); }, 10000)) << "hidden by the link watch";
+    ASSERT_TRUE(bus_->Find("mouse-receiver")->FirmwareControl({"link", "on"}, &answer)) << answer;
+    EXPECT_TRUE(QTest::qWaitFor(tileShown, 10000)) << "shown again";
 }
 
 }  // namespace
