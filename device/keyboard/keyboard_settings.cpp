@@ -1,5 +1,7 @@
 #include "device/keyboard/keyboard_settings.h"
 
+#include "device/protocol/light_bytes.h"
+
 #include <algorithm>
 
 namespace tirk::keyboard {
@@ -53,14 +55,7 @@ SettingsRecord EncodeSettingsRecord(const SettingsRecord& raw, uint8_t active,
                                     std::span<const uint8_t> modeCodes) {
     SettingsRecord record = raw;
     record[kActiveProfileByte] = active;
-    record[kModeCodeByte] = ModeCodeOf(light.selectItem, modeCodes);
-    record[kBrightnessByte] = light.light;
-    record[kSpeedByte] = static_cast<uint8_t>(kMaxSpeed - std::min<int>(light.speed, kMaxSpeed));
-    record[kFxByte] = light.fx;
-    record[kMultiColourByte] = light.multiColor;
-    record[kRedByte] = light.red;
-    record[kGreenByte] = light.green;
-    record[kBlueByte] = light.blue;
+    protocol::PutLightBytes(record, light, ModeCodeOf(light.selectItem, modeCodes));
     record[kClearedByte] = 0;
     record[kZzccLedModeByte] = light.zzccLedMode;
     record[kWFlagByte] = Low(system.wFlag);
@@ -82,13 +77,7 @@ void ApplySettingsRecord(const SettingsRecord& record, std::span<const uint8_t> 
     // a list that gives 0xFE to a mode must not turn mode 30 into mode 29.
     if (record[kModeCodeByte] != kHostModeCode)
         light.selectItem = static_cast<uint8_t>(ModeIndexOf(record[kModeCodeByte], modeCodes));
-    light.light = record[kBrightnessByte];
-    light.speed = static_cast<uint8_t>(kMaxSpeed - std::min<int>(record[kSpeedByte], kMaxSpeed));
-    light.fx = record[kFxByte];
-    light.multiColor = record[kMultiColourByte];
-    light.red = record[kRedByte];
-    light.green = record[kGreenByte];
-    light.blue = record[kBlueByte];
+    protocol::TakeLightBytes(record, light, true);
     light.zzccLedMode = record[kZzccLedModeByte];
     light.customGroup = record[kCustomGroupByte];
     state.system.key6Flag = record[kKey6FlagByte];

@@ -1,5 +1,7 @@
 #include "device/mouse/mouse_settings.h"
 
+#include "device/protocol/light_bytes.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -12,18 +14,6 @@ namespace {
 void Put16(SettingsRecord& record, size_t at, uint16_t value) {
     record[at] = static_cast<uint8_t>(value & 0xFF);
     record[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-void PutLight(SettingsRecord& record, const LightInfoRecord& light,
-              std::span<const uint8_t> modeCodes) {
-    record[kModeCodeByte] = ModeCodeOf(light.selectItem, modeCodes);
-    record[kBrightnessByte] = light.light;
-    record[kSpeedByte] = static_cast<uint8_t>(kMaxSpeed - std::min<int>(light.speed, kMaxSpeed));
-    record[kFxByte] = light.fx;
-    record[kMultiColourByte] = light.multiColor;
-    record[kRedByte] = light.red;
-    record[kGreenByte] = light.green;
-    record[kBlueByte] = light.blue;
 }
 
 void PutStages(SettingsRecord& record, const std::vector<DpiStage>& stages) {
@@ -63,7 +53,7 @@ SettingsRecord EncodeSettingsRecord(const MouseSettings& values, const SettingsT
                                     std::span<const uint8_t> modeCodes) {
     SettingsRecord record{};
     record[kFirstByte] = target.first;
-    PutLight(record, values.light, modeCodes);
+    protocol::PutLightBytes(record, values.light, ModeCodeOf(values.light.selectItem, modeCodes));
     record[kReportRateByte] = values.reportRate;
     record[kActiveStageByte] = values.activeStage;
     PutStages(record, values.stages);
@@ -83,12 +73,7 @@ void ApplySettingsRecord(const SettingsRecord& record, int slot, std::span<const
     LightInfoRecord& light = state.light;
     light.selectItem =
         static_cast<uint8_t>(protocol::ModeIndexOf(record[kModeCodeByte], modeCodes));
-    light.light = record[kBrightnessByte];
-    light.speed = static_cast<uint8_t>(kMaxSpeed - std::min<int>(record[kSpeedByte], kMaxSpeed));
-    light.multiColor = record[kMultiColourByte];
-    light.red = record[kRedByte];
-    light.green = record[kGreenByte];
-    light.blue = record[kBlueByte];
+    protocol::TakeLightBytes(record, light, false);  // the direction is not read back
     state.activeStage = record[kActiveStageByte];
 }
 
