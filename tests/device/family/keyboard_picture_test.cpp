@@ -20,10 +20,10 @@
 #include "app/control_table.h"
 #include "device/family/keyboard_device.h"
 #include "device/lighting/keyboard_geometry.h"
-#include "support/temp_folder.h"
 #include "ui/control_factory.h"
 #include "ui/device_key_button.h"
 #include "ui/select_panel.h"
+#include "page_window_fixture.h"
 #include "ui/ui_test_support.h"
 
 namespace tirk {
@@ -32,61 +32,17 @@ namespace {
 using lighting::KeyboardGeometry;
 
 constexpr char kPageLayout[] = "XML/DeviceXml/keyboarddevice.xml";
-/// The main window's page area: its 800 x 572 less the device list (220 px
-/// and a 1 px line) and the header (48 px and a 2 px line).
-constexpr int kPageWidth = 579;
-constexpr int kPageHeight = 522;
-constexpr const char* kLanguages[] = {"lan_en.xml", "lan_cn.xml", "lan_tw.xml",
-                                      "lan_de.xml", "lan_es.xml", "lan_ru.xml"};
+using test::kPageHeight;
+using test::kPageWidth;
+constexpr auto& kLanguages = test::kLanguageFiles;
 /// The number pad's positions, as the keyboard protocol numbers them.
 constexpr int kNumberPad[] = {38, 39, 40, 41, 59, 60,  61,  119, 76,
                               77, 78, 97, 98, 99, 118, 116, 117};
 
-/// The keyboard page alone in a window of the main window's page size, with
-/// the program's font table; the page classes are answered as the main
-/// window answers them.
-class PageWindow : public ui::test::RecordingWindow {
-public:
-    using RecordingWindow::RecordingWindow;
-    CControlUI* CreateControl(const std::string& name) override {
-        return CreateLayoutElement(name);
-    }
-};
 
-std::string PageWindowXml() {
-    return R"(<Window size=")" + std::to_string(kPageWidth) + "," + std::to_string(kPageHeight) +
-           R"(">
-  <Font id="7" name="Noto Sans CJK SC" size="14"/>
-  <Font id="8" name="Noto Sans CJK SC" size="12"/>
-  <Font id="9" name="Noto Sans CJK SC" size="11"/>
-  <Font id="10" name="Noto Sans CJK SC" size="10"/>
-  <Font id="50" name="Noto Sans CJK SC" size="18" bold="true"/>
-  <Font name="Noto Sans CJK SC" size="14" default="true"/>
-  <VerticalLayout bkcolor="#FF14161B"><Include source=")" +
-           kPageLayout + R"("/></VerticalLayout>
-</Window>)";
-}
-
-class KeyboardPictureTest : public ::testing::Test {
+class KeyboardPictureTest : public test::DevicePageFixture<CTelvorinKeyboardDevice> {
 protected:
-    void SetUp() override {
-        CPaintManagerUI::SetResourcePath(std::string(TIRK_RESOURCE_DIR) + "/skin/");
-        ASSERT_TRUE(CResourceManager::GetInstance()->LoadLanguage("lan_en.xml"));
-        RegisterCustomControls(*CControlFactory::GetInstance());
-        ASSERT_TRUE(folder_.valid());
-        const std::string path = folder_.path() + "/page.xml";
-        std::ofstream(path) << PageWindowXml();
-        window_ = std::make_unique<PageWindow>(path);
-        ASSERT_TRUE(window_->CreateShown()) << window_->GetLoadError();
-        page_ = window_->Find<CTelvorinKeyboardDevice>("keyboarddevice_page");
-        panel_ = window_->Find<CSelectPanelUI>(kKeyboardPictureName);
-        ASSERT_NE(page_, nullptr);
-        ASSERT_NE(panel_, nullptr);
-    }
-    void TearDown() override {
-        window_.reset();
-        CResourceManager::GetInstance()->LoadLanguage("lan_en.xml");
-    }
+    void SetUp() override { ShowPage(kPageLayout, "keyboarddevice_page", kKeyboardPictureName); }
 
     /// The panel's key buttons, in child order.
     std::vector<CDeviceKeyButtonUI*> Keys() const {
@@ -108,10 +64,6 @@ protected:
         return QRect(control.mapTo(control.window(), QPoint(0, 0)), control.size());
     }
 
-    test::TempFolder folder_;
-    std::unique_ptr<PageWindow> window_;
-    CTelvorinKeyboardDevice* page_ = nullptr;
-    CSelectPanelUI* panel_ = nullptr;
 };
 
 TEST_F(KeyboardPictureTest, TheLayoutKeepsTheControlsTheCodeBindsAndLeavesThePanelEmpty) {

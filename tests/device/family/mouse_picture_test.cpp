@@ -20,76 +20,33 @@
 
 #include "app/control_table.h"
 #include "device/family/family_devices.h"
-#include "support/temp_folder.h"
 #include "ui/control_factory.h"
 #include "ui/device_key_button.h"
 #include "ui/edit.h"
 #include "ui/select_panel.h"
 #include "ui/slider.h"
+#include "page_window_fixture.h"
 #include "ui/ui_test_support.h"
 
 namespace tirk {
 namespace {
 
 constexpr char kPageLayout[] = "XML/DeviceXml/mousedevice.xml";
-/// The main window's page area: its 800 x 572 less the device list (220 px
-/// and a 1 px line) and the header (48 px and a 2 px line).
-constexpr int kPageWidth = 579;
-constexpr int kPageHeight = 522;
-constexpr const char* kLanguages[] = {"lan_en.xml", "lan_cn.xml", "lan_tw.xml",
-                                      "lan_de.xml", "lan_es.xml", "lan_ru.xml"};
+using test::kPageHeight;
+using test::kPageWidth;
+constexpr auto& kLanguages = test::kLanguageFiles;
 constexpr const char* kLayouts[] = {
     "XML/DeviceXml/mousedevice.xml", "XML/CustomControlXML/MouseDpi.xml",
     "XML/CustomControlXML/MousePointer.xml", "XML/CustomControlXML/MouseSystem.xml"};
 
-class PageWindow : public ui::test::RecordingWindow {
-public:
-    using RecordingWindow::RecordingWindow;
-    CControlUI* CreateControl(const std::string& name) override {
-        return CreateLayoutElement(name);
-    }
-};
-
-std::string PageWindowXml() {
-    return R"(<Window size=")" + std::to_string(kPageWidth) + "," + std::to_string(kPageHeight) +
-           R"(">
-  <Font id="4" name="Noto Sans CJK SC" size="20"/>
-  <Font id="5" name="Noto Sans CJK SC" size="22" bold="true"/>
-  <Font id="7" name="Noto Sans CJK SC" size="14"/>
-  <Font id="8" name="Noto Sans CJK SC" size="12"/>
-  <Font id="9" name="Noto Sans CJK SC" size="11"/>
-  <Font id="10" name="Noto Sans CJK SC" size="10"/>
-  <Font id="50" name="Noto Sans CJK SC" size="18" bold="true"/>
-  <Font name="Noto Sans CJK SC" size="14" default="true"/>
-  <VerticalLayout bkcolor="#FF14161B"><Include source=")" +
-           kPageLayout + R"("/></VerticalLayout>
-</Window>)";
-}
 
 std::string Indexed(const char* prefix, int n) {
     return prefix + std::to_string(n);
 }
 
-class MousePictureTest : public ::testing::Test {
+class MousePictureTest : public test::DevicePageFixture<CTelvorinFamilyDevice> {
 protected:
-    void SetUp() override {
-        CPaintManagerUI::SetResourcePath(std::string(TIRK_RESOURCE_DIR) + "/skin/");
-        ASSERT_TRUE(CResourceManager::GetInstance()->LoadLanguage("lan_en.xml"));
-        RegisterCustomControls(*CControlFactory::GetInstance());
-        ASSERT_TRUE(folder_.valid());
-        const std::string path = folder_.path() + "/page.xml";
-        std::ofstream(path) << PageWindowXml();
-        window_ = std::make_unique<PageWindow>(path);
-        ASSERT_TRUE(window_->CreateShown()) << window_->GetLoadError();
-        page_ = window_->Find<CTelvorinFamilyDevice>("mousedevice_page");
-        panel_ = window_->Find<CSelectPanelUI>(kMousePictureName);
-        ASSERT_NE(page_, nullptr);
-        ASSERT_NE(panel_, nullptr);
-    }
-    void TearDown() override {
-        window_.reset();
-        CResourceManager::GetInstance()->LoadLanguage("lan_en.xml");
-    }
+    void SetUp() override { ShowPage(kPageLayout, "mousedevice_page", kMousePictureName); }
 
     template <typename T>
     T* Sub(const std::string& name) const {
@@ -125,10 +82,6 @@ protected:
             .translated(Drawing().topLeft());
     }
 
-    test::TempFolder folder_;
-    std::unique_ptr<PageWindow> window_;
-    CTelvorinFamilyDevice* page_ = nullptr;
-    CSelectPanelUI* panel_ = nullptr;
 };
 
 // ---- the layout -------------------------------------------------------------------------
