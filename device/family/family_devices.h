@@ -202,6 +202,10 @@ protected:
     /// assignments elsewhere too follow here.
     virtual void OnKeyTextsChanged() {}
 
+    /// A device's request to read its settings again waits this long, so a
+    /// burst of notifications gives one read.
+    static constexpr int kResyncDelayMs = 50;
+
     /// A key table that uses macros whose last download failed is not sent.
     static constexpr int kMacrosNotOnDevice = -304;
 

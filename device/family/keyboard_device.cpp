@@ -13,14 +13,6 @@
 
 namespace kb = tirk::keyboard;
 
-namespace {
-
-/// The keyboard's request to read its settings again waits this long, so a
-/// burst of reports gives one read.
-constexpr int kResyncDelayMs = 50;
-
-}  // namespace
-
 CTelvorinKeyboardDevice::CTelvorinKeyboardDevice()
     : CTelvorinFamilyDevice(kFamilyKeyboard, std::make_unique<tirk::CKeyboardProfiledata>()),
       m_protocol(std::make_shared<kb::KeyboardProtocol>(Channel())),

@@ -10,14 +10,6 @@
 
 namespace ms = tirk::mouse;
 
-namespace {
-
-/// The mouse's request to read its settings again waits this long, so a
-/// burst of notifications gives one read.
-constexpr int kResyncDelayMs = 50;
-
-}  // namespace
-
 CTelvorinMouseDevice::CTelvorinMouseDevice()
     : CTelvorinFamilyDevice(kFamilyMouse, std::make_unique<tirk::CMouseProfiledata>()),
       m_protocol(std::make_shared<ms::MouseProtocol>(Channel())) {}

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "device/protocol/mode_codes.h"
+#include "device/protocol/light_bytes.h"
 #include "profile/profile_records.h"
 
 namespace tirk::keyboard {
@@ -21,16 +22,12 @@ using SettingsRecord = std::array<uint8_t, kSettingsRecordSize>;
 
 /// Bytes of the record the host interprets; every other byte is carried from
 /// the record last read.
+using enum protocol::LightByte;
+using protocol::kMaxSpeed;
+
 enum RecordByte : size_t {
     kActiveProfileByte = 0,
-    kModeCodeByte = 1,
-    kBrightnessByte = 2,
-    kSpeedByte = 3,  ///< 4 − speed: the keyboard counts 4 … 0
-    kFxByte = 4,
-    kMultiColourByte = 5,
-    kRedByte = 6,
-    kGreenByte = 7,
-    kBlueByte = 8,
+    // bytes 1 to 8: the lighting bytes (device/protocol/light_bytes.h)
     kClearedByte = 16,      ///< always 0
     kKeyboardOwnByte = 17,  ///< carried; the keyboard sets it (report 0x11xx)
     kZzccLedModeByte = 18,
@@ -47,7 +44,6 @@ inline constexpr uint8_t kHostModeCode = 0xFE;
 /// The custom (per-key colour) mode.
 inline constexpr int kCustomMode = 20;
 /// The highest speed of the profile (and of the keyboard's inverted count).
-inline constexpr int kMaxSpeed = 4;
 
 /// True for the modes whose colours the host streams as live frames (29, 30).
 constexpr bool IsHostLightingMode(int modeIndex) {

@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "device/protocol/light_bytes.h"
 #include "profile/profile_records.h"
 
 namespace tirk {
@@ -23,16 +24,12 @@ inline constexpr size_t kSettingsRecordSize = 71;
 inline constexpr size_t kSlotStride = 128;
 using SettingsRecord = std::array<uint8_t, kSettingsRecordSize>;
 
+using enum protocol::LightByte;
+using protocol::kMaxSpeed;
+
 enum RecordByte : size_t {
     kFirstByte = 0,
-    kModeCodeByte = 1,
-    kBrightnessByte = 2,
-    kSpeedByte = 3,  ///< 4 − speed
-    kFxByte = 4,
-    kMultiColourByte = 5,
-    kRedByte = 6,
-    kGreenByte = 7,
-    kBlueByte = 8,
+    // bytes 1 to 8: the lighting bytes (device/protocol/light_bytes.h)
     kClearedByte = 9,  ///< 0, also in the kept copy of a read record
     kReportRateByte = 11,
     kActiveStageByte = 12,
@@ -47,7 +44,6 @@ enum RecordByte : size_t {
 inline constexpr int kDpiStages = 5;
 /// Mode indices from this one on go out as mode 0's code.
 inline constexpr int kModeLimit = 12;
-inline constexpr int kMaxSpeed = 4;
 
 /// The profile's values the record is built from: a snapshot a worker job
 /// carries, so a read that runs before it cannot change what it sends.
