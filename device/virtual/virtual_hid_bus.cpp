@@ -400,6 +400,18 @@ void VirtualHidBus::OnOutputReport(VirtualHidDevice* device, uint8_t interfaceNu
     device->m_firmware->OnOutputReport(interfaceNumber, report, *device->m_io);
 }
 
+void VirtualHidBus::AcceptPendingReaders() {
+    for (auto& device : m_devices) {
+        for (VirtualHidDevice::Node& node : device->m_nodes) {
+            for (int fd = AcceptSeqpacket(node.listenFd); fd >= 0;
+                 fd = AcceptSeqpacket(node.listenFd)) {
+                node.clients.push_back(fd);
+                ++m_generation;
+            }
+        }
+    }
+}
+
 void VirtualHidBus::AcceptControlClient() {
     int fd = AcceptSeqpacket(m_controlFd);
     if (fd < 0) return;
@@ -414,6 +426,9 @@ void VirtualHidBus::ReadControlClient(int fd) {
         CloseClient(&m_controlClients, fd);
         return;
     }
+    // An open hidraw node is a reader at once; a reader whose connect has
+    // completed must get the reports this command sends.
+    AcceptPendingReaders();
     std::string answer = ExecuteControlCommand(
         *this, std::string_view(reinterpret_cast<const char*>(m_buffer.data()), n));
     if (send(fd, answer.data(), answer.size(), MSG_DONTWAIT | MSG_NOSIGNAL) < 0)

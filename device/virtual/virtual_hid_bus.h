@@ -133,6 +133,7 @@ private:
     void HandleEvent(const PollTarget& target);
     void AcceptNodeClient(const PollTarget& target);
     void ReadNodeClient(const PollTarget& target);
+    void AcceptPendingReaders();
     void AcceptControlClient();
     void ReadControlClient(int fd);
     void CloseClient(std::vector<int>* clients, int fd);
