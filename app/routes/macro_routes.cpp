@@ -32,16 +32,6 @@ constexpr char kMacroFilter[] = "Macro Files(*.mac)";
 constexpr char kMacroSuffix[] = "mac";
 constexpr char kActionMenu[] = "XML/Menus/macro_action_menu.xml";
 
-/// Mice report their macro memory in units of 128 bytes in one byte; until
-/// the mouse protocol hands its own figure over, an import is checked
-/// against the most a mouse can report.
-constexpr std::size_t kLargestMouseMemory = 255 * 128;
-
-std::size_t MacroCapacityOf(const CTelvorinFamilyDevice& device) {
-    return device.FamilyCode() == CTelvorinUSBDevice::kFamilyKeyboard ? MacroStore::kKeyboardMemory
-                                                                      : kLargestMouseMemory;
-}
-
 /// Shows the message a result names. A 51st macro is refused silently: the
 /// page simply does not grow.
 void Tell(IPageServices& services, const MacroResult& result) {
@@ -135,7 +125,7 @@ void OnImportMacro(RouteCall& call) {
         const std::string path =
             call.services.ChooseFile(FileDialogKind::kOpen, kMacroFilter, kMacroSuffix);
         if (path.empty()) return;
-        const MacroResult result = page.ImportMacro(path, MacroCapacityOf(call.device));
+        const MacroResult result = page.ImportMacro(path, call.device.MacroMemory());
         Tell(call.services, result);
         if (result) FollowMacroList(call.device);
     });

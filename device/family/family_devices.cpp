@@ -1,6 +1,7 @@
 #include "device/family/family_devices.h"
 
 #include <array>
+#include <string_view>
 
 #include "core/log.h"
 #include "device/device_table.h"
@@ -8,9 +9,10 @@
 #include "profile/keyboard_profiledata.h"
 #include "profile/mouse_profiledata.h"
 #include "profile/panel/device_profile.h"
+#include "profile/panel/key_set_control.h"
 #include "profile/panel/light_control.h"
-#include "ui/msg_wnd.h"
 #include "ui/mp_device_power.h"
+#include "ui/msg_wnd.h"
 #include "ui/resource_manager.h"
 
 namespace {
@@ -24,7 +26,6 @@ CTelvorinFamilyDevice::CTelvorinFamilyDevice(int32_t familyCode,
                                              std::unique_ptr<tirk::CBasicProfiledata> profile)
     : CTelvorinUSBDevice(familyCode, tirk::hid::CreateDefaultHidBackend(), {}),
       m_profile(std::move(profile)) {}
-
 
 CTelvorinMousePadDevice::CTelvorinMousePadDevice()
     : CTelvorinFamilyDevice(kFamilyMousePad, std::make_unique<tirk::CBasicProfiledata>()) {}
@@ -108,6 +109,11 @@ void CTelvorinFamilyDevice::OnSendResult(const char* what, int result) {
         return;
     }
     tirk::log::Printf("%s: %s not sent (%d)", DeviceFolderName().c_str(), what, result);
+    // The assignments are saved but not on the device: the send button
+    // stays offered so the user can try again.
+    const bool keysNotSent =
+        std::string_view(what) == kKeysPart || std::string_view(what) == kMacrosPart;
+    if (CKeySetControlUI* keys = KeySetPanel(); keys && keysNotSent) keys->SetEditingEnabled(true);
     if (m_sendFailureTold) return;
     m_sendFailureTold = true;
     TellUser(kSendFailedText, CResourceManager::GetInstance()->GetText(what));

@@ -101,6 +101,9 @@ public:
     /// Sends the recoil tables' download block to the device. Only mice
     /// carry recoil tables; the others log that nothing was sent.
     virtual void SendRecoilTables(std::vector<uint8_t> block);
+    /// How many bytes of macros the device holds (what an import is checked
+    /// against): the keyboard's fixed memory unless the family says more.
+    virtual std::size_t MacroMemory() const;
     const tirk::LightingNameLists& LightingNames() const { return m_lightingNames; }
     const std::vector<std::string>& MacroNames() const { return m_macroNames; }
 

@@ -2,8 +2,8 @@
 // key-assignment panel with the key list beside it. They show the active
 // profile; what the user changes is stored in the profile document (the page
 // command routes save it and send it to the device).
-#include "device/family/family_devices.h"
 #include "core/log.h"
+#include "device/family/family_devices.h"
 #include "profile/audio_light.h"
 #include "profile/json_access.h"
 #include "profile/key_assignment.h"
@@ -105,7 +105,12 @@ void CTelvorinFamilyDevice::AttachToPage() {
         macros->SetDeviceFolder(UserFolder());
         macros->LoadMacroList();
     }
-    if (CShootControlUI* recoil = ShootPage()) recoil->InitShootPage(UserFolder(), DefaultDataFolder());
+    if (CShootControlUI* recoil = ShootPage())
+        recoil->InitShootPage(UserFolder(), DefaultDataFolder());
+}
+
+std::size_t CTelvorinFamilyDevice::MacroMemory() const {
+    return tirk::MacroStore::kKeyboardMemory;
 }
 
 void CTelvorinFamilyDevice::SendRecoilTables(std::vector<uint8_t> block) {
@@ -230,7 +235,9 @@ std::string CTelvorinFamilyDevice::AssignmentTextOf(const tirk::AssignmentCode& 
     tirk::AssignmentTextContext context;
     context.keyboard = FamilyCode() == kFamilyKeyboard;
     context.macroNames = m_macroNames;
-    context.translate = [](const char* key) { return CResourceManager::GetInstance()->GetText(key); };
+    context.translate = [](const char* key) {
+        return CResourceManager::GetInstance()->GetText(key);
+    };
     return tirk::AssignmentText(code, context);
 }
 
@@ -242,7 +249,8 @@ void CTelvorinFamilyDevice::RefreshKeyListText() {
     for (int key = 0; key < static_cast<int>(list.size()); ++key) {
         const tirk::AssignmentCode& fallback = list[key].defaultHalf.code;
         if (fallback == tirk::AssignmentCode{}) continue;  // no key at this position
-        texts.push_back({key, AssignmentTextOf(fallback), AssignmentTextOf(list[key].current.code)});
+        texts.push_back(
+            {key, AssignmentTextOf(fallback), AssignmentTextOf(list[key].current.code)});
     }
     // An assignment changed: the rows stay, their texts follow. Another key
     // set (a profile of another layout): the rows are made again, laid out once.

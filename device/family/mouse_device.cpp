@@ -12,11 +12,19 @@ namespace ms = tirk::mouse;
 
 CTelvorinMouseDevice::CTelvorinMouseDevice()
     : CTelvorinFamilyDevice(kFamilyMouse, std::make_unique<tirk::CMouseProfiledata>()),
-      m_protocol(std::make_shared<ms::MouseProtocol>(Channel())) {}
+      m_protocol(std::make_shared<ms::MouseProtocol>(Channel())),
+      m_previewThread([this](PreviewTime now) { return RunPreviewPass(now); }) {}
 
-// The exchanges stop before the protocol they use goes.
+// The preview and the exchanges stop before what they use goes.
 CTelvorinMouseDevice::~CTelvorinMouseDevice() {
+    StopPreview();
     StopExchanges();
+}
+
+void CTelvorinMouseDevice::StopPreview() {
+    if (!m_previewThread.Running()) return;
+    m_previewThread.Stop();
+    tirk::log::Line("MS灯光线程设定退出");
 }
 
 void CTelvorinMouseDevice::AttachToPage() {
@@ -39,6 +47,7 @@ tirk::CMouseProfiledata& CTelvorinMouseDevice::MouseProfile() {
 int CTelvorinMouseDevice::ApplyProfileToState() {
     const auto& codes = LightingNames().modeCodes;
     m_protocol->SetModeCodes(std::vector<uint8_t>(codes.begin(), codes.end()));
+    UpdatePreviewParams();
     return 1;
 }
 
@@ -49,6 +58,9 @@ void CTelvorinMouseDevice::StartDevice() {
     ApplyProfileToState();
     m_started = true;
     QueueDeviceRead(true);
+    StopPreview();
+    OnDriveFlagsChanged();
+    m_previewThread.Start();
 }
 
 void CTelvorinMouseDevice::ResyncFromDevice() {
@@ -65,8 +77,8 @@ void CTelvorinMouseDevice::QueueDeviceRead(bool keys) {
             DeviceReading reading;
             reading.keys = keys ? protocol->ReadKeyTable() : tirk::link::kSuccess;
             // A mouse that reports too many keys is not read further.
-            reading.settings = reading.keys == ms::kKeyTableTooLarge ? reading.keys
-                                                                     : protocol->ReadSettings();
+            reading.settings =
+                reading.keys == ms::kKeyTableTooLarge ? reading.keys : protocol->ReadSettings();
             reading.state = protocol->Settings();
             reading.info = protocol->Info();
             reading.changeCount = count;
@@ -103,6 +115,7 @@ void CTelvorinMouseDevice::TakeDeviceReading(const DeviceReading& reading) {
     light.green = reading.state.light.green;
     light.blue = reading.state.light.blue;
     profile.SetLightInfo(light);
+    UpdatePreviewParams();
     profile.GetLightInfo();
     profile.GetDpiStages();
     profile.SetActiveDpiStage(reading.state.activeStage);
@@ -148,16 +161,22 @@ int CTelvorinMouseDevice::WriteCurrentKeyAssignments(int bank) {
 // The mouse says how much macro memory it has; before it said so, the
 // worker's own check against what it reads decides.
 int CTelvorinMouseDevice::DownloadMacros(const std::vector<int>& macros) {
-    const std::size_t memory = m_protocol->Info().macroMemory;
+    const std::size_t memory = m_info.macroMemory;
     return QueueMacroDownload(m_protocol, macros, memory > 0 ? memory : SIZE_MAX, kByProtocol);
 }
 
+std::size_t CTelvorinMouseDevice::MacroMemory() const {
+    const std::size_t memory = m_info.macroMemory;
+    return memory > 0 ? memory : ms::kLargestMacroMemory;
+}
+
 void CTelvorinMouseDevice::SendRecoilTables(std::vector<uint8_t> block) {
-    QueueSend<ms::MouseProtocol>(m_protocol, kRecoilPart,
-                                 [block = std::move(block)](ms::MouseProtocol& mouse) {
-                                     return mouse.WriteRecoilBlock(block);
-                                 },
-                                 kByProtocol);
+    QueueSend<ms::MouseProtocol>(
+        m_protocol, kRecoilPart,
+        [block = std::move(block)](ms::MouseProtocol& mouse) {
+            return mouse.WriteRecoilBlock(block);
+        },
+        kByProtocol);
 }
 
 // ---- the mouse's notifications --------------------------------------------------
@@ -169,6 +188,8 @@ void CTelvorinMouseDevice::OnNotification(uint16_t code, bool /*wireless*/) {
             tirk::log::Line("接收到自动添加设备的同步信息要求");
             ArmTileTimer(kTimerResync, kResyncDelayMs);
             return;
+        case ms::MouseEventKind::kReactiveTrigger:
+            return TriggerReactivePreview();
         case ms::MouseEventKind::kSlot:
         case ms::MouseEventKind::kSlotAndActiveStage:
             if (!m_protocol->ApplyNotification(code)) return;

@@ -6,12 +6,19 @@
 // docs/mouse-protocol.md the wire.
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <memory>
+#include <mutex>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "device/family/family_devices.h"
+#include "device/lighting/lighting_scheduler.h"
 #include "device/mouse/mouse_protocol.h"
+#include "device/preview/mouse_preview.h"
 
 namespace tirk {
 class CMouseProfiledata;
@@ -47,10 +54,12 @@ public:
     // ---- device operations ----
     /// 1: draws the picture of the mouse with its buttons, then binds the page.
     void AttachToPage() override;
-    /// 2: the lighting mode codes go to the protocol for the next write.
+    /// 2: the lighting mode codes go to the protocol for the next write; the
+    /// profile's lighting to the preview.
     int ApplyProfileToState() override;
     /// 13: the profile and the page, then (on the worker) the information,
-    /// the key table and the settings, which the profile takes.
+    /// the key table and the settings, which the profile takes; the lighting
+    /// preview starts.
     void StartDevice() override;
     /// 14: reads the mouse's settings again, then shows them.
     void ResyncFromDevice() override;
@@ -65,6 +74,8 @@ public:
     int DownloadMacros(const std::vector<int>& macros) override;
     /// 32: queues the settings record at slot × 128; always 1.
     int WriteDeviceSettings(int slot, int first, int third, int width, int height) override;
+    /// The memory the mouse reported; before it did, the most a mouse can.
+    std::size_t MacroMemory() const override;
     /// Sends the recoil tables' block (the recoil page's send button).
     void SendRecoilTables(std::vector<uint8_t> block) override;
     /// A notification of the mouse (resynchronisation, reactive press,
@@ -99,9 +110,16 @@ public:
 
     tirk::mouse::MouseProtocol& Protocol() { return *m_protocol; }
 
+    /// One preview tick: the step periods of the lighting modes count these.
+    static constexpr std::chrono::milliseconds kPreviewTick{16};
+    /// Preview steps run so far (any thread).
+    uint64_t PreviewSteps() const { return m_previewSteps.load(); }
+
 protected:
     /// Each button's callout on the picture shows its assignment.
     void OnKeyTextsChanged() override;
+    /// The preview runs only while somebody can see it and the mouse is there.
+    void OnDriveFlagsChanged() override;
 
 private:
     static constexpr char kRecoilPart[] = "device_part_recoil";
@@ -130,7 +148,31 @@ private:
     void RefreshReportRate();
     void RefreshPointerValues();
 
+    // The lighting preview (mouse_lighting.cpp).
+    using PreviewTime = tirk::lighting::LightingScheduler::TimePoint;
+    void UpdatePreviewParams();
+    /// Runs the step of the current mode when the preview may run; returns
+    /// when the next one is due.
+    PreviewTime RunPreviewPass(PreviewTime now);
+    void RunMouseStep(tirk::preview::MouseStepKind kind,
+                      const tirk::preview::LightingParams& params, int mode);
+    /// A button press starts the reactive preview.
+    void TriggerReactivePreview();
+    /// Ends the preview's thread (logged when one ran).
+    void StopPreview();
+
     std::shared_ptr<tirk::mouse::MouseProtocol> m_protocol;
     tirk::mouse::MouseInfo m_info;
     bool m_started = false;
+    /// The lighting mode index the preview shows (the profile's); the base's
+    /// lighting values carry the shared effect that mode runs.
+    std::atomic<int> m_previewMode{0};
+    /// The light-control flag is set and polling is not paused.
+    std::atomic<bool> m_previewWanted{false};
+    std::atomic<uint64_t> m_previewSteps{0};
+    std::mutex m_mousePreviewLock;
+    tirk::preview::MousePreviewState m_mousePreview;  ///< guarded by m_mousePreviewLock
+    std::minstd_rand m_reactiveHues{std::random_device{}()};
+    /// Declared last: its thread uses the members above and stops first.
+    tirk::lighting::LightingScheduler m_previewThread;
 };

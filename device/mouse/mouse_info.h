@@ -23,6 +23,8 @@ enum InfoByte : size_t {
 
 /// Bytes per unit of the macro memory byte.
 inline constexpr size_t kMacroMemoryUnit = 128;
+/// The most macro memory a mouse can report (one byte of units).
+inline constexpr size_t kLargestMacroMemory = 255 * kMacroMemoryUnit;
 /// The sensor whose slider runs in two scales.
 inline constexpr uint16_t kSplitScaleSensor = 13093;
 /// Split scale: the slider value from which steps are kSplitScaleStep DPI.

@@ -10,6 +10,7 @@
 
 #include "device/preview/preview_effects.h"
 #include "device/preview/preview_math.h"
+#include "device/preview/reactive_fade.h"
 
 namespace tirk::preview {
 
@@ -30,6 +31,8 @@ struct MousePreviewState {
     std::array<uint8_t, kMouseLedCount> fade{};
     std::array<uint8_t, kMouseLedCount> wheelIndex{};
     MouseLeds leds{};
+    /// The flow's fade per group and the ring that starts it.
+    ReactiveState flow{};
 };
 
 /// Which step a lighting mode runs.
@@ -51,6 +54,24 @@ MouseStepPlan MouseStepOf(int mode, int speed);
 /// 192 at the level's alpha; otherwise the colour at the level's alpha scaled
 /// by the short breathing curve at (phase + 1 + 7g) mod 96.
 void MouseWaveStep(const LightingParams& params, MousePreviewState& state);
+
+/// The ring entry the flow starts with when its ring is empty: one pulse
+/// that runs over the groups once per turn of the ring. One, not several:
+/// colourful groups change colour only while the group the pulse enters at
+/// is dark, which a second pulse would never let happen.
+inline constexpr int kMouseFlowPulse = 0;
+
+/// One flow step of lighting mode `mode`. An empty ring gets its pulse, and
+/// the groups their first colours (the wheel 12 entries apart) so the first
+/// pulse is not dark. Then the phase moves one wheel entry;
+/// the ring starts its keys and rotates (right with the direction); each
+/// group g fades key g one step of `mode`. Colourful: per group the phase
+/// advances 12 (as a byte) and the group takes the wheel colour at the
+/// phase mod 192, unless it keeps the colour its first LED shows (direction
+/// set and key 0 still fading, or direction clear and key 6, as the fade
+/// stands at the group's turn); otherwise the colour. Group g's alpha = level alpha × fade[g] /
+/// 256.
+void MouseFlowStep(const LightingParams& params, int mode, MousePreviewState& state);
 
 /// A button was pressed (the mouse's 0x0403): every LED starts rising, each
 /// with a wheel colour `randomHue()` gives (0 … 191).

@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTest>
-
 #include <array>
 #include <string>
 #include <vector>
@@ -14,11 +13,12 @@
 #include "device/family/mouse_device.h"
 #include "device/virtual/command_firmware.h"
 #include "device/virtual/fault_plan.h"
-#include "ui/device_option.h"
 #include "device/virtual/mouse_firmware.h"
 #include "page_fixture.h"
 #include "profile/key_assignment.h"
 #include "profile/macro_store.h"
+#include "ui/device_key_button.h"
+#include "ui/device_option.h"
 
 namespace tirk {
 namespace page_test {
@@ -51,8 +51,8 @@ protected:
     /// for the mouse's record.
     template <typename Check>
     bool WaitForMouse(Check check) {
-        return QTest::qWaitFor(
-            [&] { return Device().ExchangesPending() == 0 && check(Record()); }, kWaitMs);
+        return QTest::qWaitFor([&] { return Device().ExchangesPending() == 0 && check(Record()); },
+                               kWaitMs);
     }
     static int Word(const Bytes& record, size_t at) { return record[at] | record[at + 1] << 8; }
     QJsonObject Stage(int stage) {
@@ -90,8 +90,9 @@ protected:
 TEST_F(MousePageTest, ADpiStageSetBySliderOrTypedReachesTheMouseAndTheFile) {
     ASSERT_TRUE(Slide("DPI_slider_1", 20));
     const int dpi = mouse_->DpiOfSlider(20);
-    EXPECT_TRUE(WaitForMouse([&](const Bytes& r) { return Word(r, 25) == dpi && Word(r, 27) == dpi; }))
-        << "stage 1's X and Y at 25 and 27";
+    EXPECT_TRUE(WaitForMouse([&](const Bytes& r) {
+        return Word(r, 25) == dpi && Word(r, 27) == dpi;
+    })) << "stage 1's X and Y at 25 and 27";
     EXPECT_EQ(Stage(1)["StageDPIX"].toInt(), dpi);
     EXPECT_EQ(EditText("DPI_edit_1"), std::to_string(dpi));
 
@@ -195,6 +196,48 @@ TEST_F(MousePageTest, TheRecoilTablesReachTheMouse) {
     EXPECT_EQ(block[2] | block[3] << 8, 16 + 6 * 4 + 4 * 4 * 180) << "4 × 180 events";
 }
 
+// The lighting preview runs the profile's mode on the picture's LEDs: the
+// wave moves, a button press lights the reactive mode, and nothing runs
+// while the window is hidden (polling paused).
+TEST_F(MousePageTest, TheLightingPreviewFollowsTheModeAndRestsWhileHidden) {
+    ASSERT_TRUE(Press("deng_Op_tab"));
+    auto alphaOf = [&](int led) { return int(mouse_->GetLedColour(led) >> 24); };
+    auto* mark = Sub<CDeviceKeyButtonUI>("mouse_led_0");
+    ASSERT_TRUE(mark);
+
+    ASSERT_TRUE(Choose("light_combo_modeSelect", 0));
+    const uint32_t before = mouse_->GetLedColour(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mouse_->GetLedColour(0) != before; }, kWaitMs))
+        << "the wave moves";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mark->GetLightAlpha() == alphaOf(0); }, kWaitMs))
+        << "the picture shows the buffer";
+
+    ASSERT_TRUE(Choose("light_combo_modeSelect", 6));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return alphaOf(0) == 0 && alphaOf(14) == 0; }, kWaitMs))
+        << "reactive: dark until a button is pressed";
+    bus_->Find("mouse")->WithFirmware([](vbus::VirtualFirmware& f, vbus::FirmwareIo& io) {
+        ASSERT_TRUE(dynamic_cast<vbus::CommandFirmware&>(f).Notify(0x0403, io));
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return alphaOf(0) > 0 && alphaOf(14) > 0; }, kWaitMs))
+        << "a press lights every LED";
+
+    ASSERT_TRUE(Choose("light_combo_modeSelect", 0));
+    mouse_->SetPollingPaused(1);
+    QTest::qWait(50);  // a step under way ends
+    const uint64_t stepsWhileHidden = mouse_->PreviewSteps();
+    QTest::qWait(300);
+    EXPECT_EQ(mouse_->PreviewSteps(), stepsWhileHidden) << "hidden: no steps";
+    mouse_->SetPollingPaused(0);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return mouse_->PreviewSteps() > stepsWhileHidden; }, kWaitMs));
+}
+
+// A macro import is checked against the memory the mouse reported (the
+// virtual mouse: 16 units of 128 bytes), not the keyboard's 1024 bytes.
+TEST_F(MousePageTest, MacroImportsAreCheckedAgainstTheMousesOwnMemory) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mouse_->MacroMemory() == 2048u; }, kWaitMs));
+}
+
 TEST_F(MousePageTest, TheMousesOwnStageChangeIsShown) {
     bus_->Find("mouse")->WithFirmware([](vbus::VirtualFirmware& f, vbus::FirmwareIo& io) {
         ASSERT_TRUE(dynamic_cast<vbus::CommandFirmware&>(f).Notify(0x1130, io));
@@ -248,12 +291,36 @@ TEST_P(MouseFaultTest, AFailedSettingsWriteKeepsPageAndFileAndTellsTheUser) {
     EXPECT_TRUE(messages_->Take().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, MouseFaultTest,
-    ::testing::Values(FaultCase{"NoAnswer", {"noanswer"}}, FaultCase{"WrongEcho", {"wrongecho"}},
-                      FaultCase{"StatusFF", {"status", "FF"}},
-                      FaultCase{"StatusFE", {"status", "FE"}}),
-    [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
+// The same for a button remap: the profile keeps it, the user is told the
+// buttons were not written, and saving again writes them.
+TEST_P(MouseFaultTest, AFailedKeyTableWriteKeepsTheRemapAndTellsTheUser) {
+    ASSERT_TRUE(Press("key_Op_tab"));
+    constexpr int kMiddleButton = 2;
+    ASSERT_TRUE(ChooseKey(kMiddleButton));
+    ChooseAssignment(kCategoryGunKey, "keyset_gunkey_combo", 1);
+    const AssignmentCode gun = CurrentCode(kMiddleButton);
+    ASSERT_NO_FATAL_FAILURE(Fault(GetParam().fault));
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    const std::vector<std::string> told = messages_->WaitAndTake();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(Text("device_part_keys")), std::string::npos) << told[0];
+    EXPECT_EQ(KeyOnDisk(kMiddleButton).first, gun.kind << 16 | gun.p1 << 8 | gun.p2) << "the file";
+    EXPECT_EQ(CurrentCode(kMiddleButton), gun) << "the page";
+
+    ASSERT_NO_FATAL_FAILURE(Fault({"none"}));
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    ASSERT_TRUE(AllSent());
+    EXPECT_EQ(CodeOnMouse(kMiddleButton), (Bytes{gun.kind, gun.p1, gun.p2}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, MouseFaultTest,
+                         ::testing::Values(FaultCase{"NoAnswer", {"noanswer"}},
+                                           FaultCase{"WrongEcho", {"wrongecho"}},
+                                           FaultCase{"StatusFF", {"status", "FF"}},
+                                           FaultCase{"StatusFE", {"status", "FE"}}),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) {
+                             return info.param.name;
+                         });
 
 // On the receiver alone: the mouse's link lost hides its tile, its return
 // shows it again.

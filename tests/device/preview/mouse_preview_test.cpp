@@ -1,10 +1,10 @@
 // The mouse's own preview steps: which step a mode runs at which period, the
 // wave over the seven LED groups and the reactive fade.
+#include "device/preview/mouse_preview.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
-
-#include "device/preview/mouse_preview.h"
 
 namespace tirk::preview {
 namespace {
@@ -61,7 +61,8 @@ TEST(MousePreview, TheColourfulWaveShowsTheWheelSevenHuesApartPerGroup) {
     for (int g = 0; g < kMouseGroupCount; ++g)
         for (int led : MouseLedGroups()[size_t(g)]) {
             if (led < 0) continue;
-            EXPECT_EQ(state.leds[size_t(led)].colour, ColourWheel()[size_t((2 + 7 * g) % 192)]) << led;
+            EXPECT_EQ(state.leds[size_t(led)].colour, ColourWheel()[size_t((2 + 7 * g) % 192)])
+                << led;
             EXPECT_EQ(state.leds[size_t(led)].alpha, LevelAlpha(3)) << led;
         }
 }
@@ -101,6 +102,67 @@ TEST(MousePreview, APressLightsEveryLedWhichThenFadesOut) {
     TriggerMouseReactive(state, [] { return uint8_t(7); });
     MouseReactiveStep(params, state);
     EXPECT_EQ(state.leds[14].colour, ColourWheel()[7]);
+}
+
+// One pulse enters at group 0 (forward) or comes round the 23-entry ring to
+// group 6 (backward) and moves a group per step; a group just started shows
+// 255 faded once in mode 5 (−40).
+TEST(MouseFlow, ThePulseMovesOneGroupPerStep) {
+    struct Case {
+        uint8_t direction;
+        int firstStep;   ///< the step (1-based) at which the pulse reaches its first group
+        int firstGroup;  ///< that group; each later step lights the next one
+        int towards;     ///< +1 or −1
+    };
+    const Case cases[] = {{1, 1, 0, +1}, {0, 18, 6, -1}};
+    constexpr uint8_t kStartedOnce = 215;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.direction));
+        LightingParams params;
+        params.level = 4, params.red = 10, params.direction = c.direction;
+        MousePreviewState state;
+        for (int step = 1; step < c.firstStep; ++step) MouseFlowStep(params, 5, state);
+        for (int g = 0; g < kMouseGroupCount; ++g) {
+            MouseFlowStep(params, 5, state);
+            const int lit = c.firstGroup + c.towards * g;
+            EXPECT_EQ(state.flow.fade[size_t(lit)], kStartedOnce) << "group " << lit;
+            for (int led : MouseLedGroups()[size_t(lit)]) {
+                if (led < 0) continue;
+                EXPECT_EQ(state.leds[size_t(led)].colour, (Rgb{10, 0, 0}));
+                EXPECT_EQ(state.leds[size_t(led)].alpha, LevelAlpha(4) * kStartedOnce / 256);
+            }
+        }
+    }
+}
+
+// Colourful: the groups keep their colours while group 0 (forward) is lit,
+// starting with the wheel 12 entries apart; once it is dark each group takes
+// the wheel at the phase advanced 12 per group.
+TEST(MouseFlow, ColoursChangeOnlyWhileTheEntryGroupIsDark) {
+    LightingParams params;
+    params.level = 4, params.colourful = 1, params.direction = 1;
+    MousePreviewState state;
+    MouseFlowStep(params, 5, state);
+    for (int g = 0; g < kMouseGroupCount; ++g)
+        EXPECT_EQ(state.leds[size_t(MouseLedGroups()[size_t(g)][0])].colour,
+                  ColourWheel()[size_t(12 * (g + 1))]);
+    int step = 1;
+    while (state.flow.fade[0] != 0 && step < 23) {
+        MouseFlowStep(params, 5, state);
+        ++step;
+        if (state.flow.fade[0] != 0) {
+            EXPECT_EQ(state.leds[13].colour, ColourWheel()[12]) << "kept at step " << step;
+        }
+    }
+    ASSERT_EQ(state.flow.fade[0], 0) << "group 0 goes dark before the pulse comes round";
+    uint8_t phase = Step(true, 192, state.phase, 1);
+    MouseFlowStep(params, 5, state);
+    for (int g = 0; g < kMouseGroupCount; ++g) {
+        phase = uint8_t(phase + 12);
+        EXPECT_EQ(state.leds[size_t(MouseLedGroups()[size_t(g)][0])].colour,
+                  ColourWheel()[phase % 192])
+            << g;
+    }
 }
 
 }  // namespace
