@@ -32,6 +32,9 @@ void CTelvorinMouseDevice::AttachToPage() {
     // them like any page's buttons.
     tirk::BuildMousePictureIn(*this);
     CTelvorinFamilyDevice::AttachToPage();
+    // The lighting tab shows the lights on a small picture of its own.
+    SetLightMirror(FindSubControl(tirk::kMouseLightPictureName),
+                   tirk::BuildMouseLightPictureIn(*this));
 }
 
 void CTelvorinMouseDevice::OnKeyTextsChanged() {

@@ -78,6 +78,7 @@ constexpr char kKeyPrefix[] = "key_";
 constexpr char kLedPrefix[] = "mouse_led_";
 constexpr char kLightPrefix[] = "light_";
 constexpr char kNamePrefix[] = "mouse_key_name_";
+constexpr char kLightLedPrefix[] = "mouse_light_led_";
 
 // The buttons' looks: the mouse itself shows through; under the pointer,
 // pressed, being edited and changed, each button shows its own part of the
@@ -192,6 +193,15 @@ void AddKeyButton(CContainerUI& panel, const MouseKeyPlace& place) {
     Float(panel, button, OnPanel(place.area));
 }
 
+int ScaledPixels(int pixels) {
+    return static_cast<int>(pixels * kMouseLightScale + 0.5);
+}
+
+TRectUI Scaled(const TRectUI& r) {
+    return {ScaledPixels(r.left), ScaledPixels(r.top), ScaledPixels(r.right),
+            ScaledPixels(r.bottom)};
+}
+
 void AddLed(CContainerUI& panel, int led) {
     auto* mark = new CDeviceKeyButtonUI;
     mark->SetName(kLedPrefix + std::to_string(led));
@@ -275,6 +285,28 @@ bool BuildMousePictureIn(CContainerUI& page) {
     if (!panel) return false;
     BuildMousePicture(*panel);
     return true;
+}
+
+std::vector<CDeviceKeyButtonUI*> BuildMouseLightPictureIn(CContainerUI& page) {
+    auto* panel = dynamic_cast<CContainerUI*>(page.FindSubControl(kMouseLightPictureName));
+    if (!panel) return {};
+    const TRectUI drawing = Scaled({0, 0, kMouseDrawingWidth, kMouseDrawingHeight});
+    panel->RemoveAll();
+    panel->SetFixedWidth(drawing.right);
+    panel->SetFixedHeight(drawing.bottom);
+    auto* mouse = new CControlUI;
+    mouse->SetBkImage("mouse/mouse.png");
+    AddDecoration(*panel, mouse, drawing);
+    std::vector<CDeviceKeyButtonUI*> marks;
+    for (int led = 0; led < kMouseLedCount; ++led) {
+        auto* mark = new CDeviceKeyButtonUI;
+        mark->SetName(kLightLedPrefix + std::to_string(led));
+        mark->SetLightImage(PartOf(kLedImage, kLedAreas[led]));
+        mark->SetLightMark(kWhite, kOpaque, true);
+        AddDecoration(*panel, mark, Scaled(kLedAreas[led]));
+        marks.push_back(mark);
+    }
+    return marks;
 }
 
 bool ShowMouseAssignment(CContainerUI& page, int key, const std::string& text) {

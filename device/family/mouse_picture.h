@@ -7,9 +7,11 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "ui/ui_base.h"
 
+class CDeviceKeyButtonUI;
 class CContainerUI;
 class CSelectPanelUI;
 
@@ -70,6 +72,17 @@ void BuildMousePicture(CSelectPanelUI& panel);
 /// BuildMousePicture does. False (nothing changed) when the page has no
 /// selection panel of that name.
 bool BuildMousePictureIn(CContainerUI& page);
+
+/// The container of the mouse page's lighting tab that holds the small
+/// picture: the mouse and its LEDs only, at kMouseLightScale of the big one.
+inline constexpr char kMouseLightPictureName[] = "mouse_device_light_picture";
+inline constexpr double kMouseLightScale = 0.6;
+
+/// Finds the container named kMouseLightPictureName below `page` and fills
+/// it with the small picture: the mouse and one light mark per LED (named
+/// "mouse_light_led_N", white at alpha 255), nothing clickable. Returns the
+/// marks by LED number; empty when the page has no such container.
+std::vector<CDeviceKeyButtonUI*> BuildMouseLightPictureIn(CContainerUI& page);
 
 /// Shows `text` (plain, also as the tooltip, since a long one is cut) as key
 /// `key`'s assignment in its callout. False when the page has no callout for

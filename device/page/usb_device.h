@@ -403,6 +403,10 @@ protected:
     /// Shows `rgba` (four bytes per LED) on the visible light controls and
     /// repaints the picture when a mark changed. True when one did.
     bool PaintLightControls(std::span<const uint8_t> rgba);
+    /// A second, smaller picture of the same lights (a family's own): its
+    /// marks, by LED number, show the colours the picture's light controls
+    /// show, and `panel` is redrawn with them. A null panel removes it.
+    void SetLightMirror(CControlUI* panel, std::vector<CDeviceKeyButtonUI*> marks);
     /// Fills every LED of the colour buffer with one preview result.
     void ShowOnAllLeds(const tirk::preview::PreviewFrame& frame);
 
@@ -468,6 +472,9 @@ private:
     CSelectPanelUI* m_selectPanel = nullptr;
     /// The picture's light marks changed since it was last drawn.
     bool m_pictureDirty = false;
+    bool m_mirrorDirty = false;
+    CControlUI* m_mirrorPanel = nullptr;
+    std::vector<CDeviceKeyButtonUI*> m_mirrorMarks;
     std::chrono::steady_clock::time_point m_lastPictureFrame{};
     /// The shortest time between two drawings of an animated picture (30 a second).
     static constexpr std::chrono::milliseconds kPictureFrame{33};

@@ -44,6 +44,25 @@ uint32_t PackLightColour(uint8_t red, uint8_t green, uint8_t blue) {
     return red | uint32_t{blue} << 8 | uint32_t{green} << 16;
 }
 
+// Sets each visible mark to its LED's colour (four bytes per LED); true
+// when one changed.
+bool PaintLightMarks(std::span<CDeviceKeyButtonUI* const> marks, std::span<const uint8_t> rgba) {
+    bool changed = false;
+    const size_t count = std::min(marks.size(), rgba.size() / 4);
+    for (size_t i = 0; i < count; ++i) {
+        CDeviceKeyButtonUI* light = marks[i];
+        if (!light || !light->IsVisible()) continue;
+        const uint8_t* led = &rgba[4 * i];
+        const uint32_t colour = PackLightColour(led[0], led[1], led[2]);
+        if (light->GetLightColor() == colour && light->GetLightAlpha() == led[3] &&
+            light->IsLightOn())
+            continue;
+        light->SetLightMark(colour, led[3], true);
+        changed = true;
+    }
+    return changed;
+}
+
 void SelectPage(CTabLayoutUI* tabs, int index) {
     if (tabs) tabs->SelectItem(index);
 }
@@ -95,27 +114,31 @@ void CTelvorinUSBDevice::RenderLightFrame() {
 // marks take every colour, but a picture of a hundred keys drawn 60 times a
 // second cost the window several per cent of a core for no visible gain.
 bool CTelvorinUSBDevice::PaintLightControls(std::span<const uint8_t> rgba) {
-    bool changed = false;
-    const int count = std::min(LedCount(), static_cast<int>(rgba.size() / 4));
-    for (int i = 0; i < count; ++i) {
-        CDeviceKeyButtonUI* light = m_lightControls[i];
-        if (!light || !light->IsVisible()) continue;
-        const uint8_t* led = &rgba[4 * i];
-        const uint32_t colour = PackLightColour(led[0], led[1], led[2]);
-        if (light->GetLightColor() == colour && light->GetLightAlpha() == led[3] &&
-            light->IsLightOn())
-            continue;
-        light->SetLightMark(colour, led[3], true);
-        changed = true;
-    }
+    const size_t leds = static_cast<size_t>(LedCount());
+    const bool changed = PaintLightMarks(std::span(m_lightControls).first(leds), rgba);
+    const bool mirrorChanged = PaintLightMarks(m_mirrorMarks, rgba);
     m_pictureDirty = m_pictureDirty || changed;
+    m_mirrorDirty = m_mirrorDirty || mirrorChanged;
     const auto now = std::chrono::steady_clock::now();
-    if (m_pictureDirty && m_selectPanel && now - m_lastPictureFrame >= kPictureFrame) {
-        m_selectPanel->Invalidate();  // the marks repaint with their panel
-        m_lastPictureFrame = now;
+    if (now - m_lastPictureFrame < kPictureFrame) return changed || mirrorChanged;
+    // The marks repaint with their panel.
+    if (m_pictureDirty && m_selectPanel) {
+        m_selectPanel->Invalidate();
         m_pictureDirty = false;
+        m_lastPictureFrame = now;
     }
-    return changed;
+    if (m_mirrorDirty && m_mirrorPanel) {
+        m_mirrorPanel->Invalidate();
+        m_mirrorDirty = false;
+        m_lastPictureFrame = now;
+    }
+    return changed || mirrorChanged;
+}
+
+void CTelvorinUSBDevice::SetLightMirror(CControlUI* panel, std::vector<CDeviceKeyButtonUI*> marks) {
+    m_mirrorPanel = panel;
+    m_mirrorMarks = panel ? std::move(marks) : std::vector<CDeviceKeyButtonUI*>{};
+    m_mirrorDirty = false;
 }
 
 void CTelvorinUSBDevice::OnTabSelected(int type) {

@@ -211,6 +211,9 @@ TEST_F(MousePageTest, TheLightingPreviewFollowsTheModeAndRestsWhileHidden) {
         << "the wave moves";
     EXPECT_TRUE(QTest::qWaitFor([&] { return mark->GetLightAlpha() == alphaOf(0); }, kWaitMs))
         << "the picture shows the buffer";
+    auto* small = Sub<CDeviceKeyButtonUI>("mouse_light_led_0");
+    ASSERT_TRUE(small) << "the lighting tab's own picture";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return small->GetLightAlpha() == alphaOf(0); }, kWaitMs));
 
     ASSERT_TRUE(Choose("light_combo_modeSelect", 6));
     EXPECT_TRUE(QTest::qWaitFor([&] { return alphaOf(0) == 0 && alphaOf(14) == 0; }, kWaitMs))
