@@ -306,6 +306,10 @@ std::optional<uint32_t> CMainWnd::PickColour(uint32_t start) {
     return chosen | 0xFF000000u;
 }
 
+bool CMainWnd::OpenDesktopSettings(tirk::DesktopSettingsPage page) {
+    return tirk::OpenDesktopSettings(page);
+}
+
 void CMainWnd::ShowCaptureScope() {
     if (!discovery_ || !hook_bridge_) return;
     for (const tirk::DeviceDiscovery::FamilySet& set : discovery_->Sets())

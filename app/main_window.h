@@ -151,6 +151,7 @@ public:
     bool HookDesktopWide() const override;
     void OpenPopupMenu(const std::string& layoutFile) override;
     std::optional<uint32_t> PickColour(uint32_t start) override;
+    bool OpenDesktopSettings(tirk::DesktopSettingsPage page) override;
     /// The input hook's side of the window (null before the window init).
     tirk::CHookBridge* HookBridge() const { return hook_bridge_.get(); }
 

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/desktop_settings.h"
 #include "profile/profile_records.h"
 #include "ui/ui_base.h"
 
@@ -59,6 +60,9 @@ public:
     /// Shows the colour picker at `start` (0xAARRGGBB); the chosen colour, or
     /// nullopt when the user closed it.
     virtual std::optional<uint32_t> PickColour(uint32_t /*start*/) { return std::nullopt; }
+    /// Opens the desktop's own keyboard or mouse settings; false when the
+    /// desktop has no settings program for it.
+    virtual bool OpenDesktopSettings(DesktopSettingsPage /*page*/) { return false; }
 };
 
 /// One routed notification.

@@ -2,7 +2,7 @@
 # Takes the screenshots of the lighting page, the keyboard in three effects,
 # the key-assignment panel, the keyboard's system page, the mouse's recoil
 # tables, the keyboard's macro page while it records, and the mouse's page
-# (its buttons, DPI stages and lighting) in
+# (its buttons, DPI stages, lighting and system tab) in
 # docs/screenshots/ (English, 96 DPI) from `tirk --emulate` under Xvfb,
 # driving the window with xdotool. Run from anywhere; needs a build in build/.
 set -euo pipefail
@@ -83,3 +83,6 @@ shot mouse-dpi
 click 756 72                                               # lighting tab
 xdotool mousemove $((X + 790)) $((Y + 560)); sleep 0.3
 shot mouse-lighting
+click 619 72                                               # system tab
+xdotool mousemove $((X + 790)) $((Y + 560)); sleep 0.3
+shot mouse-system

@@ -160,21 +160,28 @@ protected:
     /// Queues the download of the macros `macros` (list indices, device
     /// order) with the protocol's DownloadMacros; the size is judged here
     /// against `limit` bytes first, so the page can say at once that they do
-    /// not fit. Returns the overflow (> 0: nothing queued) or 0.
+    /// not fit. Returns the overflow (> 0: nothing queued) or 0. An empty
+    /// list sends nothing unless `empty` says the family clears its macros
+    /// with an empty block.
+    enum class EmptyMacroList { kSendNothing, kSendEmptyBlock };
     template <typename Protocol>
     int QueueMacroDownload(std::shared_ptr<Protocol> protocol, const std::vector<int>& macros,
-                           std::size_t limit, SendCheck check = SendCheck::kHere) {
-        if (macros.empty()) return 0;
+                           std::size_t limit, SendCheck check = SendCheck::kHere,
+                           EmptyMacroList empty = EmptyMacroList::kSendNothing) {
+        if (macros.empty() && empty == EmptyMacroList::kSendNothing) return 0;
         tirk::MacroStore store(UserFolder());
         const tirk::MacroDownload plan = store.PlanDownload(macros, limit);
         if (plan.overflow > 0) return plan.overflow;
-        QueueSend<Protocol>(std::move(protocol), kMacrosPart,
-                            [store, macros, state = m_macroState](Protocol& device) {
-                                const int result = device.DownloadMacros(store, macros).result;
-                                state->missing = result != tirk::link::kSuccess;
-                                return result;
-                            },
-                            check);
+        // An empty block only clears what the buttons no longer use: to the
+        // user its failure is one of the key assignments.
+        QueueSend<Protocol>(
+            std::move(protocol), macros.empty() ? kKeysPart : kMacrosPart,
+            [store, macros, state = m_macroState](Protocol& device) {
+                const int result = device.DownloadMacros(store, macros).result;
+                state->missing = result != tirk::link::kSuccess;
+                return result;
+            },
+            check);
         return 0;
     }
     /// Queues the key table of the profile's key list: `write(protocol,
@@ -190,13 +197,14 @@ protected:
         const tirk::MacroStore macros(UserFolder());
         const int macroCount = static_cast<int>(macros.ListNames().size());
         const bool usesMacros = !CollectUsedMacros().empty();
-        QueueSend<Protocol>(std::move(protocol), kKeysPart,
-                            [list = Profile().KeyList(), macroCount, usesMacros,
-                             state = m_macroState, write = std::move(write)](Protocol& device) {
-                                if (usesMacros && state->missing) return kMacrosNotOnDevice;
-                                return write(device, list, macroCount);
-                            },
-                            check);
+        QueueSend<Protocol>(
+            std::move(protocol), kKeysPart,
+            [list = Profile().KeyList(), macroCount, usesMacros, state = m_macroState,
+             write = std::move(write)](Protocol& device) {
+                if (usesMacros && state->missing) return kMacrosNotOnDevice;
+                return write(device, list, macroCount);
+            },
+            check);
         return 1;
     }
     /// The text of an assignment as the key list shows it (language text).
@@ -265,7 +273,6 @@ private:
     /// Counts the changes made on this side; see CountChange.
     unsigned m_changeCount = 0;
 };
-
 
 class CTelvorinMousePadDevice : public CTelvorinFamilyDevice {
 public:

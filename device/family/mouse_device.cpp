@@ -126,6 +126,12 @@ void CTelvorinMouseDevice::TakeDeviceReading(const DeviceReading& reading) {
     RefreshPage();
 }
 
+CTelvorinUSBDevice::LinkCheck CTelvorinMouseDevice::LinkCheckExchange() const {
+    return [protocol = m_protocol](CCommandChannel&) {
+        return protocol->IsOnline() ? tirk::link::kSuccess : tirk::link::kNoAnswer;
+    };
+}
+
 // ---- sends -----------------------------------------------------------------------
 
 int CTelvorinMouseDevice::WriteDeviceSettings(int slot, int first, int third, int width,
@@ -162,10 +168,12 @@ int CTelvorinMouseDevice::WriteCurrentKeyAssignments(int bank) {
 }
 
 // The mouse says how much macro memory it has; before it said so, the
-// worker's own check against what it reads decides.
+// worker's own check against what it reads decides. With no macro in use
+// the mouse gets an empty block, which clears the macros it still holds.
 int CTelvorinMouseDevice::DownloadMacros(const std::vector<int>& macros) {
     const std::size_t memory = m_info.macroMemory;
-    return QueueMacroDownload(m_protocol, macros, memory > 0 ? memory : SIZE_MAX, kByProtocol);
+    return QueueMacroDownload(m_protocol, macros, memory > 0 ? memory : SIZE_MAX, kByProtocol,
+                              EmptyMacroList::kSendEmptyBlock);
 }
 
 std::size_t CTelvorinMouseDevice::MacroMemory() const {

@@ -118,6 +118,8 @@ public:
 protected:
     /// Each button's callout on the picture shows its assignment.
     void OnKeyTextsChanged() override;
+    /// 18: the receiver's link to the mouse is up (the mouse's own check).
+    LinkCheck LinkCheckExchange() const override;
     /// The preview runs only while somebody can see it and the mouse is there.
     void OnDriveFlagsChanged() override;
 

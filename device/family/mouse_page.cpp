@@ -111,7 +111,8 @@ void CTelvorinMouseDevice::RefreshPointerValues() {
         if (auto* slider = dynamic_cast<CSliderUI*>(FindSubControl(name))) slider->SetValue(value);
     };
     const auto check = [this](const char* name, bool on) {
-        if (auto* option = dynamic_cast<COptionUI*>(FindSubControl(name))) option->Selected(on, false);
+        if (auto* option = dynamic_cast<COptionUI*>(FindSubControl(name)))
+            option->Selected(on, false);
     };
     slide(kDoubleClickSlider, int(pointer.words[0] & 0xFFFF));
     slide(kPointerSpeedSlider, int(pointer.words[0] >> 16));
@@ -153,9 +154,15 @@ bool CTelvorinMouseDevice::EnableDpiStage(int stage, bool enabled) {
     return CommitStages(stages);
 }
 
+// Before the mouse said how its slider maps to DPI, a slider value means no
+// DPI at all: the stage keeps the DPI it has.
 bool CTelvorinMouseDevice::SetDpiStageSlider(int stage, int value) {
     std::vector<tirk::DpiStage> stages = MouseProfile().GetDpiStages();
     if (stage < 0 || stage >= int(stages.size())) return false;
+    if (!ms::DpiScaleKnown(m_info)) {
+        RefreshDpiStages();
+        return false;
+    }
     const int dpi = DpiOfSlider(std::clamp(value, 0, int(m_info.sliderSteps)));
     stages[size_t(stage)].SetDpiX(uint16_t(dpi));
     stages[size_t(stage)].SetDpiY(uint16_t(dpi));
@@ -214,10 +221,11 @@ void CTelvorinMouseDevice::SelectSettingsTab(int n) {
         auto* option = dynamic_cast<COptionUI*>(options->GetItemAt(i));
         if (!option) continue;
         std::string name = option->GetName();
-        const bool match = name.size() == chosen.size() &&
-                           std::equal(name.begin(), name.end(), chosen.begin(), [](char a, char b) {
-                               return std::tolower((unsigned char)a) == std::tolower((unsigned char)b);
-                           });
+        const bool match =
+            name.size() == chosen.size() &&
+            std::equal(name.begin(), name.end(), chosen.begin(), [](char a, char b) {
+                return std::tolower((unsigned char)a) == std::tolower((unsigned char)b);
+            });
         option->Selected(match, false);
     }
 }

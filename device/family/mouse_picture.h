@@ -18,7 +18,7 @@ class CSelectPanelUI;
 namespace tirk {
 
 /// The selection panel of the mouse page's keys tab that holds the picture.
-inline constexpr char kMousePictureName[] = "mouse_device_key_picture";
+inline constexpr char kMousePictureName[] = "mouse_device_key_light";
 /// The panel's size at 96 DPI: the page's width and what the key-assignment
 /// panel below it leaves of the page's height.
 inline constexpr int kMousePanelWidth = 559;

@@ -44,6 +44,11 @@ struct MouseInfo {
 
 MouseInfo ParseMouseInfo(const protocol::DeviceInfo& block);
 
+/// The mouse said how its slider maps to DPI (minimum, step and steps read).
+inline bool DpiScaleKnown(const MouseInfo& info) {
+    return info.dpiStep > 0 && info.sliderSteps > 0;
+}
+
 /// The DPI a stage slider at `value` stands for: with sensor 13093 and a value
 /// above 48, minimum + 48 × step + (value − 48) × 200; otherwise minimum +
 /// value × step.

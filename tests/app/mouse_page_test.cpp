@@ -183,6 +183,16 @@ TEST_F(MousePageTest, ButtonsRemappedToAMacroAndARecoilTableReachTheMouse) {
     EXPECT_EQ(KeyOnDisk(kRightButton).first >> 16, code[0]);
     EXPECT_EQ(CodeOnMouse(kMiddleButton), (Bytes{gun.kind, gun.p1, gun.p2}));
     EXPECT_EQ(KeyOnDisk(kMiddleButton).first, gun.kind << 16 | gun.p1 << 8 | gun.p2);
+
+    // No button uses a macro any more: the mouse's macros are cleared.
+    ASSERT_TRUE(ChooseKey(kRightButton));
+    ChooseAssignment(kCategoryGunKey, "keyset_gunkey_combo", 2);
+    ASSERT_TRUE(Press("key_butt_prosave"));
+    ASSERT_TRUE(AllSent());
+    const Bytes cleared = Memory(vbus::MemoryRegion::kMacros);
+    ASSERT_GE(cleared.size(), 16u);
+    EXPECT_EQ(cleared[4], 0) << "an empty block";
+    EXPECT_EQ(cleared[2] | cleared[3] << 8, 16) << "its length";
 }
 
 TEST_F(MousePageTest, TheRecoilTablesReachTheMouse) {
@@ -233,6 +243,26 @@ TEST_F(MousePageTest, TheLightingPreviewFollowsTheModeAndRestsWhileHidden) {
     mouse_->SetPollingPaused(0);
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return mouse_->PreviewSteps() > stepsWhileHidden; }, kWaitMs));
+}
+
+// A mouse that never said how its slider maps to DPI (its first reads
+// failed: it answers every command with an error status, at once rather
+// than by time-out): a slider move or a typed DPI leaves the stage as it
+// was, instead of storing and sending DPI 0.
+TEST_F(MousePageTest, WithoutTheMousesDpiScaleAStageKeepsItsDpi) {
+    ASSERT_NO_FATAL_FAILURE(Reopen([&] {
+        vbus::FaultPlan plan;
+        std::string error;
+        ASSERT_TRUE(vbus::ParseFaultPlan({"status", "FF"}, &plan, &error)) << error;
+        bus_->Find("mouse")->SetFault(plan);
+    }));
+    mouse_ = dynamic_cast<CTelvorinMouseDevice*>(&Device());
+    ASSERT_TRUE(mouse_);
+    ASSERT_TRUE(AllSent());
+    const QJsonObject before = Stage(1);
+    EXPECT_FALSE(mouse_->SetDpiStageSlider(1, 40));
+    EXPECT_FALSE(mouse_->SetDpiStageText(1, "1600"));
+    EXPECT_EQ(Stage(1), before);
 }
 
 // A macro import is checked against the memory the mouse reported (the
