@@ -48,6 +48,23 @@ def wakeups(before, after):
     return sum(count - before.get(tid, 0) for tid, count in after.items())
 
 
+def vdev(env, *words):
+    """Runs tirk-vdev with `words`; its output, or exits naming the command."""
+    result = subprocess.run([os.path.join(BIN, "tirk-vdev"), *words], env=env,
+                            capture_output=True, text=True)
+    if result.returncode != 0:
+        raise SystemExit(f"tirk-vdev {' '.join(words)}: {result.stderr.strip()}")
+    return result.stdout
+
+
+def frame_count(env, device, command):
+    """How many frames of `command` ("0x1A") the virtual `device` received."""
+    for line in vdev(env, "counts", device).split("\n"):
+        if line.startswith(command + " "):
+            return int(line.split()[1])
+    return 0
+
+
 def start(args, env, log=None, output=None):
     """Starts tirk and waits for its window; `output`: a file for its stdout
     and stderr, whose end is shown when the window does not come."""

@@ -32,7 +32,7 @@ import tempfile
 import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-import idle  # noqa: E402  bench/idle.py: start, hide, cpu_seconds, switches, wakeups
+import idle  # noqa: E402  bench/idle.py: start, hide, cpu_seconds, switches, wakeups, vdev
 
 STATIC_MODE, ANIMATED_MODE, EXTERNAL_MODE = 6, 1, 30
 READ_SETTINGS, LIVE_FRAME = "0x05", "0x12"
@@ -42,29 +42,19 @@ TILE = (0.1375, 0.3427)
 TILE_ICON = (0.063, 0.340)
 
 
-def vdev(env, *words):
-    result = subprocess.run([os.path.join(idle.BIN, "tirk-vdev"), *words], env=env,
-                            capture_output=True, text=True)
-    if result.returncode != 0:
-        raise SystemExit(f"tirk-vdev {' '.join(words)}: {result.stderr.strip()}")
-    return result.stdout
-
 
 def count(env, command):
     """How many frames of `command` the virtual keyboard received."""
-    for line in vdev(env, "counts", "keyboard").split("\n"):
-        if line.startswith(command + " "):
-            return int(line.split()[1])
-    return 0
+    return idle.frame_count(env, "keyboard", command)
 
 
 def set_mode(env, mode):
     """Sets the keyboard's mode on the keyboard and waits until the program
     has read the settings again."""
-    record = vdev(env, "record", "keyboard", "1", str(mode)).split()
+    record = idle.vdev(env, "record", "keyboard", "1", str(mode)).split()
     assert int(record[0], 16) == mode, record
     reads = count(env, READ_SETTINGS)
-    vdev(env, "report", "keyboard", "0x0401")
+    idle.vdev(env, "report", "keyboard", "0x0401")
     deadline = time.time() + 5
     while count(env, READ_SETTINGS) < reads + 2:
         if time.time() > deadline:

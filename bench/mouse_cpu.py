@@ -20,30 +20,22 @@ import tempfile
 import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-import idle  # noqa: E402  bench/idle.py: start, hide, cpu_seconds, switches, wakeups
+import idle  # noqa: E402  bench/idle.py: start, hide, cpu_seconds, switches, wakeups, vdev
 
 TARGET = 0.3
 STATUS, ONLINE = "0x1A", "0xAA"
 
 
-def vdev(env, *words):
-    result = subprocess.run([os.path.join(idle.BIN, "tirk-vdev"), *words], env=env,
-                            capture_output=True, text=True)
-    if result.returncode != 0:
-        raise SystemExit(f"tirk-vdev {' '.join(words)}: {result.stderr.strip()}")
-    return result.stdout
 
 
-def count(env, device, command):
-    for line in vdev(env, "counts", device).split("\n"):
-        if line.startswith(command + " "):
-            return int(line.split()[1])
-    return 0
+def receiver_polls(env):
+    """Status reads and link queries the receiver has answered so far."""
+    return sum(idle.frame_count(env, "mouse-receiver", c) for c in (STATUS, ONLINE))
 
 
 def plugged(env):
     names = []
-    for line in vdev(env, "list").split("\n")[1:]:
+    for line in idle.vdev(env, "list").split("\n")[1:]:
         words = line.split()
         if len(words) >= 2 and words[1] == "plugged":
             names.append(words[0])
@@ -63,14 +55,14 @@ def main():
             time.sleep(2)  # the first synchronisation
             others = [name for name in plugged(venv) if name not in ("mouse", "mouse-receiver")]
             for name in others + ["mouse"]:
-                vdev(venv, "unplug", name)
+                idle.vdev(venv, "unplug", name)
             idle.hide(window, env)
             time.sleep(3)
-            polls0 = count(venv, "mouse-receiver", STATUS) + count(venv, "mouse-receiver", ONLINE)
+            polls0 = receiver_polls(venv)
             cpu0, sw0, t0 = idle.cpu_seconds(proc.pid), idle.switches(proc.pid), time.time()
             time.sleep(seconds)
             cpu1, sw1, t1 = idle.cpu_seconds(proc.pid), idle.switches(proc.pid), time.time()
-            polls = count(venv, "mouse-receiver", STATUS) + count(venv, "mouse-receiver", ONLINE)
+            polls = receiver_polls(venv)
         finally:
             proc.terminate()
             proc.wait()
