@@ -17,13 +17,17 @@ struct SettingsProgram {
     std::vector<std::string_view> desktops;  ///< XDG_CURRENT_DESKTOP names it belongs to
     std::vector<std::string> keyboard;
     std::vector<std::string> mouse;
+    /// It refuses to run on any other desktop (it starts and quits at once,
+    /// so starting it elsewhere would look like success and show nothing).
+    bool ownDesktopOnly = false;
 };
 
 const std::vector<SettingsProgram>& Programs() {
     static const std::vector<SettingsProgram> kPrograms = {
-        {{"gnome", "unity", "budgie", "pantheon"},
+        {{"gnome", "unity"},
          {"gnome-control-center", "keyboard"},
-         {"gnome-control-center", "mouse"}},
+         {"gnome-control-center", "mouse"},
+         true},
         {{"kde"}, {"systemsettings", "kcm_keyboard"}, {"systemsettings", "kcm_mouse"}},
         {{"kde"}, {"systemsettings5", "kcm_keyboard"}, {"systemsettings5", "kcm_mouse"}},
         {{"xfce"}, {"xfce4-keyboard-settings"}, {"xfce4-mouse-settings"}},
@@ -68,7 +72,8 @@ std::vector<std::vector<std::string>> DesktopSettingsCommands(DesktopSettingsPag
                                                               std::string_view desktop) {
     const std::vector<std::string> names = DesktopNames(desktop);
     std::vector<const SettingsProgram*> ordered;
-    for (const SettingsProgram& p : Programs()) ordered.push_back(&p);
+    for (const SettingsProgram& p : Programs())
+        if (!p.ownDesktopOnly || BelongsTo(p, names)) ordered.push_back(&p);
     std::stable_partition(ordered.begin(), ordered.end(),
                           [&](const SettingsProgram* p) { return BelongsTo(*p, names); });
     std::vector<std::vector<std::string>> commands;

@@ -148,9 +148,13 @@ void CTelvorinUSBDevice::RunStatusTimer() {
 }
 
 // Started again when the answer is back, so a silent receiver gets one check
-// at a time, 3 s after the last one ended.
+// at a time, 3 s after the last one ended. The watch is the receiver's: once
+// the device moved to its cable it ends (a move back starts it again), or a
+// device whose own check needs the receiver would be hidden on the cable.
 void CTelvorinUSBDevice::RunLinkWatchTimer() {
+    if (!m_channel.IsWireless()) return;
     QueueLinkCheck(kExchangeLinkWatch, [this, cycle = m_linkCycle](bool online) {
+        if (!m_channel.IsWireless()) return;
         if (cycle == m_linkCycle) ApplyLinkWatch(online);
         ArmTileTimer(kTimerLinkWatch, kLinkWatchMs);
     });

@@ -356,7 +356,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, MouseFaultTest,
                          });
 
 // On the receiver alone: the mouse's link lost hides its tile, its return
-// shows it again.
+// shows it again; back on the cable the link is no longer watched.
 TEST_F(MousePageTest, TheReceiversLinkLostHidesTheTileAndItsReturnShowsIt) {
     std::string error;
     ASSERT_TRUE(bus_->Unplug("mouse", &error)) << error;
@@ -373,6 +373,19 @@ TEST_F(MousePageTest, TheReceiversLinkLostHidesTheTileAndItsReturnShowsIt) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !tileShown(); }, 10000)) << "hidden by the link watch";
     ASSERT_TRUE(bus_->Find("mouse-receiver")->FirmwareControl({"link", "on"}, &answer)) << answer;
     EXPECT_TRUE(QTest::qWaitFor(tileShown, 10000)) << "shown again";
+
+    // The cable back in: the watch of the receiver's link ends with the move
+    // (on the cable there is no wireless link to lose), and the tile stays.
+    ASSERT_TRUE(bus_->Plug("mouse", &error)) << error;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return channel.IsOpen() && !channel.IsWireless(); }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return Device().TileTimerPeriod(CTelvorinUSBDevice::kTimerLinkWatch) == 0 &&
+                   Device().ExchangesPending() == 0;
+        },
+        10000))
+        << "the link watch ended";
+    EXPECT_TRUE(tileShown());
 }
 
 }  // namespace
