@@ -54,6 +54,9 @@ CTelvorinMouseDevice::PreviewTime CTelvorinMouseDevice::RunPreviewPass(PreviewTi
     else
         RunMouseStep(plan.kind, params, mode);
     m_previewSteps.fetch_add(1);
+    // Every change of what the steps draw from wakes the thread, so a mode
+    // that shows the same colours at every step rests after one.
+    if (!preview::ChangesOverTime(plan)) return tirk::lighting::LightingScheduler::kNoDeadline;
     return now + plan.periodTicks * kPreviewTick;
 }
 

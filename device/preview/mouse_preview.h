@@ -44,6 +44,14 @@ struct MouseStepPlan {
     int periodTicks = 0;                ///< ticks between two steps
 };
 
+/// Whether a step of `plan` can show other colours than the one before with
+/// the same lighting values: static and off cannot, so one pass shows them.
+inline bool ChangesOverTime(const MouseStepPlan& plan) {
+    return plan.kind != MouseStepKind::kNone &&
+           !(plan.kind == MouseStepKind::kDeviceEffect &&
+             (plan.effect == kEffectStatic || plan.effect == kEffectOff));
+}
+
 /// The step of mode `mode` at speed `speed` (0 … 4; above 4 reads as 4):
 /// modes 0 wave, 1 spectrum, 2 breathing, 3 static, 4 blink, 5 flow,
 /// 6 reactive, 7 four-colour breathing, 8 four-colour blink, 10 off; periods

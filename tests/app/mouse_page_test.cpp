@@ -207,8 +207,8 @@ TEST_F(MousePageTest, TheRecoilTablesReachTheMouse) {
 }
 
 // The lighting preview runs the profile's mode on the picture's LEDs: the
-// wave moves, a button press lights the reactive mode, and nothing runs
-// while the window is hidden (polling paused).
+// wave moves, a button press lights the reactive mode, the static mode is
+// drawn once, and nothing runs while the window is hidden (polling paused).
 TEST_F(MousePageTest, TheLightingPreviewFollowsTheModeAndRestsWhileHidden) {
     ASSERT_TRUE(Press("deng_Op_tab"));
     auto alphaOf = [&](int led) { return int(mouse_->GetLedColour(led) >> 24); };
@@ -233,6 +233,14 @@ TEST_F(MousePageTest, TheLightingPreviewFollowsTheModeAndRestsWhileHidden) {
     });
     EXPECT_TRUE(QTest::qWaitFor([&] { return alphaOf(0) > 0 && alphaOf(14) > 0; }, kWaitMs))
         << "a press lights every LED";
+
+    ASSERT_TRUE(Choose("light_combo_modeSelect", 3));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return alphaOf(0) > 0 && alphaOf(14) > 0; }, kWaitMs))
+        << "static: lit";
+    QTest::qWait(50);  // the one step of the static mode ends
+    const uint64_t stepsWhileStatic = mouse_->PreviewSteps();
+    QTest::qWait(300);
+    EXPECT_EQ(mouse_->PreviewSteps(), stepsWhileStatic) << "static: one step, then rest";
 
     ASSERT_TRUE(Choose("light_combo_modeSelect", 0));
     mouse_->SetPollingPaused(1);
